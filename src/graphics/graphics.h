@@ -1,0 +1,116 @@
+// The drawing state, groups and the shape writers.
+#ifndef PICTTOTOV_GRAPHICS_GRAPHICS_H
+#define PICTTOTOV_GRAPHICS_GRAPHICS_H
+
+#include <cstdint>
+
+// Drawing state read by the text and image writers.
+extern int16_t OriginX;
+extern int16_t OriginY;
+extern float ScaleFactor;
+extern int32_t PenSep;
+extern int16_t GroupID;  // nesting level of the open groups; 0 outside
+
+// State opcode handlers.
+void op_BkPat();
+void op_PnSize();
+void op_PnMode();
+void op_PnPat();
+void op_FillPat();
+void op_OvSize();
+void op_Origin();
+void op_FgColor();
+void op_BkColor();
+void op_BkPixPat();
+void op_PnPixPat();
+void op_FillPixPat();
+void op_RGBFgCol();
+void op_RGBBkCol();
+
+// Line handlers.
+void op_Line();
+void op_LineFrom();
+void op_ShortLine();
+void op_ShortLineFrom();
+
+// Shape handlers: frame, paint, erase and fill of each shape.
+void op_frameRect();
+void op_paintRect();
+void op_eraseRect();
+void op_fillRect();
+void op_frameSameRect();
+void op_paintSameRect();
+void op_eraseSameRect();
+void op_fillSameRect();
+void op_frameRRect();
+void op_paintRRect();
+void op_eraseRRect();
+void op_fillRRect();
+void op_frameSameRRect();
+void op_paintSameRRect();
+void op_eraseSameRRect();
+void op_fillSameRRect();
+void op_frameOval();
+void op_paintOval();
+void op_eraseOval();
+void op_fillOval();
+void op_frameSameOval();
+void op_paintSameOval();
+void op_eraseSameOval();
+void op_fillSameOval();
+void op_frameArc();
+void op_paintArc();
+void op_eraseArc();
+void op_fillArc();
+void op_frameSameArc();
+void op_paintSameArc();
+void op_eraseSameArc();
+void op_fillSameArc();
+void op_framePoly();
+void op_paintPoly();
+void op_erasePoly();
+void op_fillPoly();
+void op_frameSamePoly();
+void op_paintSamePoly();
+void op_eraseSamePoly();
+void op_fillSamePoly();
+
+// Drawing state.
+void Initstateops();
+void SetThinLines();
+void SetScalingFactor(double s);
+float ScaleWidth(int32_t n);
+float ScaleHeight(int32_t n);
+void ScaleDelta(float *dx, float *dy);
+float GetPenWidth();
+void GetOvalSize(float *size);
+int ValidPen();
+int ValidPolyPen();
+void moveto(int16_t x, int16_t y);
+void GetCurrentPos(int16_t *x, int16_t *y);
+void SetOrigin(int16_t x, int16_t y);
+void AdjustForLineWidth(float *x1, float *y1, float *x2, float *y2);
+void DumpState(int penKind, int fillKind);
+void SaveFillSep();
+int32_t GetSavedFillSep();
+int32_t GetFillSep();
+void SetFillSep(int32_t sep);
+
+// Pattern and colour conversions.
+void setpat(int32_t *ink);
+void setcolor(int32_t value, int32_t *sep);
+void readandmatchcolor(int32_t *sep);
+int32_t matchcolor(int r, int g, int b);
+void do_pixmap(int32_t *ink, int32_t *sep);
+int patsequal(const unsigned char *reference, const unsigned char *pattern);
+void rollpattern(const unsigned char *source, unsigned char *target, int bits,
+                 int rows);
+void init_ontable();
+
+// Groups.
+void BeginGroup();
+void EndGroup();
+void IncrementGroupCount();
+int GroupNotEmpty();
+
+#endif  // PICTTOTOV_GRAPHICS_GRAPHICS_H

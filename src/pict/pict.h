@@ -1,0 +1,53 @@
+// The PICT reader: input primitives, the opcode table and picture comments.
+#ifndef PICTTOTOV_PICT_PICT_H
+#define PICTTOTOV_PICT_PICT_H
+
+#include <cstdint>
+
+#include "runtime/vok.h"
+
+// A rectangle of the picture, normalised: x and y are the smaller corner.
+struct Rect {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// Input primitives. Every byte of the picture passes ReadByte, which ends the
+// process at the end of input (message 1007 or 1008).
+void ReadByte(unsigned char *byte);
+unsigned char *ReadString(unsigned char *buffer, int32_t n);
+void ReadUShort(uint16_t *word);
+void ReadShort(int16_t *word);
+void ReadLong(int32_t *value);
+void ReadRect(Rect *rect);
+void PictSkip(int32_t n);
+int32_t GetByteCount();
+void InputAlignWord();
+void getopcode(uint16_t *opcode);
+void PeekNextOpcode(uint16_t *opcode);
+
+// Skips one operand structure of the given kind (0 to 7).
+void skip(int kind, int32_t count);
+int skippixmap(uint16_t *rowBytes, Rect *bounds);
+void skipcolortable();
+void skipimage(uint16_t rowBytes, const Rect *bounds);
+
+int16_t GetShort(const unsigned char *pointer);
+double GetFixed(const unsigned char *pointer);
+void WriteBytes(Channel *channel, const void *bytes, int32_t n);
+
+// The opcode table: 256 handler slots indexed by opcode.
+using Handler = void (*)();
+extern Handler *Operators;
+void initoperators();
+void CleanupOperators();
+// Skips the data of an opcode the table has no handler for.
+void SkipReservedOpcode(uint16_t opcode);
+
+void op_opEndPic();
+void op_ShortComment();
+void op_LongComment();
+
+#endif  // PICTTOTOV_PICT_PICT_H

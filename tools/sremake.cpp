@@ -1,0 +1,9 @@
+// PLACEHOLDER: to be written.
+#include <cstdio>
+int main(int argc, char **argv) {
+  if (argc < 3) return 2;
+  std::FILE *f = std::fopen(argv[2], "wb");
+  if (!f) return 1;
+  std::fclose(f);
+  return 0;
+}
