@@ -1,0 +1,96 @@
+// Builds PICT pictures as byte strings for the tests: hex text to bytes,
+// big-endian fields, and whole version 1 or version 2 pictures with or
+// without the 512-byte file header.
+#ifndef PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
+#define PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace pictbytes {
+
+// "00 11 02FF" -> the bytes 00 11 02 FF. Blanks, newlines and commas are
+// ignored; anything else that is not a hex digit is a mistake in the test.
+inline std::string Hex(std::string_view hex) {
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string bytes;
+  int high = -1;
+  for (char c : hex) {
+    if (c == ' ' || c == '\n' || c == '\t' || c == ',') continue;
+    int d = digit(c);
+    if (d < 0) throw std::invalid_argument("bad hex digit in test data");
+    if (high < 0) {
+      high = d;
+    } else {
+      bytes.push_back(static_cast<char>(high << 4 | d));
+      high = -1;
+    }
+  }
+  if (high >= 0) throw std::invalid_argument("odd number of hex digits");
+  return bytes;
+}
+
+inline std::string U8(unsigned v) {
+  return std::string(1, static_cast<char>(v & 0xFF));
+}
+
+inline std::string U16(int v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  return {static_cast<char>(u >> 8 & 0xFF), static_cast<char>(u & 0xFF)};
+}
+
+inline std::string U32(int64_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  return U16(static_cast<int>(u >> 16)) + U16(static_cast<int>(u & 0xFFFF));
+}
+
+// A rectangle as the picture stores it: top, left, bottom, right.
+inline std::string RectBytes(int top, int left, int bottom, int right) {
+  return U16(top) + U16(left) + U16(bottom) + U16(right);
+}
+
+// An opcode of a version 2 picture: a 16-bit word.
+inline std::string Op2(int opcode) { return U16(opcode); }
+
+struct Frame {
+  int top = 0, left = 0, bottom = 100, right = 200;
+};
+
+// The 512-byte file header, the picture size word and the frame.
+inline std::string Preamble(const Frame &frame, bool header) {
+  std::string bytes = header ? std::string(512, '\0') : std::string();
+  bytes += U16(0);  // picture size: not used by the filter
+  bytes += RectBytes(frame.top, frame.left, frame.bottom, frame.right);
+  return bytes;
+}
+
+// A version 1 picture: version opcode 11 01, the opcodes, end opcode FF.
+inline std::string PictV1(const std::string &opcodes, Frame frame = {},
+                          bool header = true) {
+  return Preamble(frame, header) + Hex("11 01") + opcodes + Hex("FF");
+}
+
+// The 0C00 header opcode of a version 2 picture with its 24 data bytes.
+inline std::string HeaderOpV2() {
+  return Hex(
+      "0C00 FFFE 0000 0048 0000 0048 0000 0000 0000 0064 00C8 0000 0000");
+}
+
+// A version 2 picture: version opcode 0011 02FF, the header opcode, the
+// opcodes (the caller keeps them word aligned), end opcode 00FF.
+inline std::string PictV2(const std::string &opcodes, Frame frame = {},
+                          bool header = true) {
+  return Preamble(frame, header) + Hex("0011 02FF") + HeaderOpV2() + opcodes +
+         Hex("00FF");
+}
+
+}  // namespace pictbytes
+
+#endif  // PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
