@@ -1,10 +1,21 @@
-// PLACEHOLDER: to be written.
+// Polygon opcodes. For now each consumes its polygon operand and writes
+// nothing; the Same variants have no operand.
 #include "graphics/graphics.h"
-void op_framePoly() {}
+#include "pict/pict.h"
+
+namespace {
+
+constexpr int kSkipPolygon = 6;
+
+void skipPolygon() { skip(kSkipPolygon, 0); }
+
+}  // namespace
+
+void op_framePoly() { skipPolygon(); }
+void op_paintPoly() { skipPolygon(); }
+void op_erasePoly() { skipPolygon(); }
+void op_fillPoly() { skipPolygon(); }
 void op_frameSamePoly() {}
-void op_paintPoly() {}
 void op_paintSamePoly() {}
-void op_erasePoly() {}
 void op_eraseSamePoly() {}
-void op_fillPoly() {}
 void op_fillSamePoly() {}

@@ -1,26 +1,143 @@
-// PLACEHOLDER: to be written.
+// Rectangles, rounded rectangles and ovals, and the pieces every
+// rectangle-bounded shape writer shares.
+#include <cstdint>
+
+#include "driver/driver.h"
 #include "graphics/graphics.h"
-void op_frameRect() {}
-void op_frameSameRect() {}
-void op_frameRRect() {}
-void op_frameSameRRect() {}
-void op_frameOval() {}
-void op_frameSameOval() {}
-void op_paintRect() {}
-void op_paintSameRect() {}
-void op_paintRRect() {}
-void op_paintSameRRect() {}
-void op_paintOval() {}
-void op_paintSameOval() {}
-void op_eraseRect() {}
-void op_eraseSameRect() {}
-void op_eraseRRect() {}
-void op_eraseSameRRect() {}
-void op_eraseOval() {}
-void op_eraseSameOval() {}
-void op_fillRect() {}
-void op_fillSameRect() {}
-void op_fillRRect() {}
-void op_fillSameRRect() {}
-void op_fillOval() {}
-void op_fillSameOval() {}
+#include "pict/pict.h"
+
+// The box of a shape in TOV points: picture coordinates plus the origin,
+// scaled, then moved inside the pen.
+void ReadShapeBounds(ShapeMemory *memory) {
+  Rect rect;
+  ReadRect(&rect);
+  memory->fx1 = static_cast<float>(rect.x + OriginX) * ScaleFactor;
+  memory->fy1 = static_cast<float>(rect.y + OriginY) * ScaleFactor;
+  memory->fx2 = static_cast<float>(rect.x + rect.width + OriginX) * ScaleFactor;
+  memory->fy2 =
+      static_cast<float>(rect.y + rect.height + OriginY) * ScaleFactor;
+  AdjustForLineWidth(&memory->fx1, &memory->fy1, &memory->fx2, &memory->fy2);
+}
+
+// A picture paints or fills a shape and frames the same shape right after;
+// TOV draws both with one object, so the fill waits for the frame.
+int ShapeWritable(ShapeMemory *memory, int penKind, int fillKind,
+                  uint16_t frameSameOpcode) {
+  if (!ValidPen()) return 0;
+  uint16_t next = 0;
+  PeekNextOpcode(&next);
+  if (penKind == 3 && next == frameSameOpcode) {
+    memory->SavedFill = fillKind;
+    return 0;
+  }
+  return 1;
+}
+
+int TakeDeferredFill(ShapeMemory *memory, int fillKind) {
+  if (memory->SavedFill != 3 && fillKind == 3) fillKind = memory->SavedFill;
+  memory->SavedFill = 3;
+  return fillKind;
+}
+
+void DumpShapeBounds(const char *statement, const ShapeMemory &memory) {
+  float width = memory.fx2 - memory.fx1;
+  float height = memory.fy2 - memory.fy1;
+  V_Printf(outputFP, "\t<%s %.3f %.3f %.3f %.3f>\n", statement,
+           static_cast<double>(memory.fx1), static_cast<double>(memory.fy1),
+           static_cast<double>(width), static_cast<double>(height));
+}
+
+namespace {
+
+// What tells the three shape types apart.
+struct ShapeType {
+  const char *statement;     // the TOV object
+  uint16_t frameSameOpcode;  // the opcode that frames the last shape again
+  bool hasRadius;            // rounded rectangles carry the corner size
+};
+
+constexpr ShapeType kRectangle{"Rectangle", 0x38, false};
+constexpr ShapeType kRoundRect{"RoundRect", 0x48, true};
+constexpr ShapeType kEllipse{"Ellipse", 0x58, false};
+
+// Each shape type remembers its own last box.
+ShapeMemory rectMemory;
+ShapeMemory roundRectMemory;
+ShapeMemory ovalMemory;
+
+void writeShape(const ShapeType &type, const ShapeMemory &memory, int penKind,
+                int fillKind) {
+  V_Printf(outputFP, "<%s\n", type.statement);
+  DumpState(penKind, fillKind);
+  DumpShapeBounds("BRect", memory);
+  if (type.hasRadius) {
+    float radius = 0.0f;
+    GetOvalSize(&radius);
+    V_Printf(outputFP, "\t<Radius %.3f>\n", static_cast<double>(radius));
+  }
+  V_Printf(outputFP, ">\n");
+  IncrementGroupCount();
+}
+
+// A shape opcode with its rectangle operand.
+void dumpshape(const ShapeType &type, ShapeMemory *memory, int penKind,
+               int fillKind) {
+  ReadShapeBounds(memory);
+  if (ShapeWritable(memory, penKind, fillKind, type.frameSameOpcode))
+    writeShape(type, *memory, penKind, fillKind);
+}
+
+// A Same opcode: the shape type's last box again.
+void dumpsameshape(const ShapeType &type, ShapeMemory *memory, int penKind,
+                   int fillKind) {
+  if (!ValidPen()) return;
+  writeShape(type, *memory, penKind, TakeDeferredFill(memory, fillKind));
+}
+
+void dumprect(int penKind, int fillKind) {
+  dumpshape(kRectangle, &rectMemory, penKind, fillKind);
+}
+void dumpsamerect(int penKind, int fillKind) {
+  dumpsameshape(kRectangle, &rectMemory, penKind, fillKind);
+}
+void dumproundrect(int penKind, int fillKind) {
+  dumpshape(kRoundRect, &roundRectMemory, penKind, fillKind);
+}
+void dumpsameroundrect(int penKind, int fillKind) {
+  dumpsameshape(kRoundRect, &roundRectMemory, penKind, fillKind);
+}
+void dumpellipse(int penKind, int fillKind) {
+  dumpshape(kEllipse, &ovalMemory, penKind, fillKind);
+}
+void dumpsamellipse(int penKind, int fillKind) {
+  dumpsameshape(kEllipse, &ovalMemory, penKind, fillKind);
+}
+
+}  // namespace
+
+void op_frameRect() { dumprect(0, 3); }
+void op_paintRect() { dumprect(3, 0); }
+void op_eraseRect() { dumprect(3, 2); }
+void op_fillRect() { dumprect(3, 1); }
+void op_frameSameRect() { dumpsamerect(0, 3); }
+void op_paintSameRect() { dumpsamerect(3, 0); }
+void op_eraseSameRect() { dumpsamerect(3, 2); }
+void op_fillSameRect() { dumpsamerect(3, 1); }
+
+void op_frameRRect() { dumproundrect(0, 3); }
+void op_paintRRect() { dumproundrect(3, 0); }
+void op_eraseRRect() { dumproundrect(3, 2); }
+void op_fillRRect() { dumproundrect(3, 1); }
+void op_frameSameRRect() { dumpsameroundrect(0, 3); }
+void op_paintSameRRect() { dumpsameroundrect(3, 0); }
+void op_eraseSameRRect() { dumpsameroundrect(3, 2); }
+void op_fillSameRRect() { dumpsameroundrect(3, 1); }
+
+void op_frameOval() { dumpellipse(0, 3); }
+void op_paintOval() { dumpellipse(3, 0); }
+void op_eraseOval() { dumpellipse(3, 2); }
+void op_fillOval() { dumpellipse(3, 1); }
+void op_frameSameOval() { dumpsamellipse(0, 3); }
+void op_paintSameOval() { dumpsamellipse(3, 0); }
+void op_eraseSameOval() { dumpsamellipse(3, 2); }
+void op_fillSameOval() { dumpsamellipse(3, 1); }
