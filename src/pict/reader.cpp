@@ -1,4 +1,149 @@
-// PLACEHOLDER: to be written.
+// Byte-level reading of the picture: every byte passes ReadByte, which ends
+// the run at the end of the input. Multi-byte values are big-endian.
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/driver.h"
 #include "pict/pict.h"
-void getopcode(uint16_t *opcode) { *opcode = 0xFF; }
-void skip(int, int32_t) {}
+
+namespace {
+
+// Input bytes consumed by the reading functions (alignment bytes excluded);
+// only the parity of differences matters to the callers.
+uint32_t ByteCount = 0;
+// An opcode read ahead by PeekNextOpcode; 0 when none is held.
+uint16_t SavedOpcode = 0;
+// Set until the first byte has been read: an empty input is told apart from
+// one that ends in the middle.
+bool firstbyte = true;
+// Every byte taken from the input, alignment bytes included: the position
+// in the file when the input can't tell it (a pipe).
+long bytesTaken = 0;
+
+// Reads one byte; the end of the input, or a read error, ends the run.
+unsigned char takeByte() {
+  unsigned char byte = 0;
+  size_t got = V_ChannelRead(&byte, 1, 1, inputFP);
+  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
+  if (got != 1) Fatal(kMsgShortInput);
+  firstbyte = false;
+  ++bytesTaken;
+  return byte;
+}
+
+}  // namespace
+
+void ReadByte(unsigned char *byte) {
+  ++ByteCount;
+  *byte = takeByte();
+}
+
+// Reads n bytes into buffer; returns the position behind the last one.
+unsigned char *ReadString(unsigned char *buffer, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) ReadByte(buffer++);
+  return buffer;
+}
+
+void ReadUShort(uint16_t *word) {
+  unsigned char high = 0, low = 0;
+  ReadByte(&high);
+  ReadByte(&low);
+  *word = static_cast<uint16_t>(high << 8 | low);
+}
+
+void ReadShort(int16_t *word) {
+  uint16_t value = 0;
+  ReadUShort(&value);
+  *word = static_cast<int16_t>(value);
+}
+
+void ReadLong(int32_t *value) {
+  uint16_t high = 0, low = 0;
+  ReadUShort(&high);
+  ReadUShort(&low);
+  *value = static_cast<int32_t>(static_cast<uint32_t>(high) << 16 | low);
+}
+
+// Reads top, left, bottom, right and normalises them: corners given in
+// reverse order give the same rectangle.
+void ReadRect(Rect *rect) {
+  int16_t top = 0, left = 0, bottom = 0, right = 0;
+  ReadShort(&top);
+  ReadShort(&left);
+  ReadShort(&bottom);
+  ReadShort(&right);
+  rect->x = left < right ? left : right;
+  rect->y = top < bottom ? top : bottom;
+  rect->width = std::abs(int32_t{right} - left);
+  rect->height = std::abs(int32_t{bottom} - top);
+}
+
+// Reads and drops n bytes, each checked for the end of the input.
+void PictSkip(int32_t n) {
+  unsigned char byte = 0;
+  for (int32_t i = 0; i < n; ++i) ReadByte(&byte);
+}
+
+int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
+
+// Moves the input to an even position counted from the start of the file.
+// A seekable input is asked for its position and moved by seeking; an input
+// that can't tell its position (a pipe) is counted here and one byte is read
+// and dropped. Either way the byte doesn't count in ByteCount.
+void InputAlignWord() {
+  long position = V_ChannelTell(inputFP);
+  bool seekable = position >= 0;
+  if (!seekable) position = bytesTaken;
+  if (position % 2 == 0) return;
+  if (seekable && V_ChannelSeek(inputFP, 1, SEEK_CUR) == 0) {
+    ++bytesTaken;
+    return;
+  }
+  takeByte();
+}
+
+// The next opcode: one byte in version 1, a word at an even position in
+// version 2; an opcode held back by PeekNextOpcode comes first.
+void getopcode(uint16_t *opcode) {
+  if (SavedOpcode != 0) {
+    *opcode = SavedOpcode;
+    SavedOpcode = 0;
+    return;
+  }
+  if (Version == 1) {
+    unsigned char byte = 0;
+    ReadByte(&byte);
+    *opcode = byte;
+    return;
+  }
+  InputAlignWord();
+  ReadUShort(opcode);
+}
+
+// Looks at the next opcode without taking it from the opcode loop. A NOP is
+// not held back: it has no operands, so nothing is lost.
+void PeekNextOpcode(uint16_t *opcode) {
+  getopcode(opcode);
+  SavedOpcode = *opcode;
+}
+
+int16_t GetShort(const unsigned char *pointer) {
+  return static_cast<int16_t>(
+      static_cast<uint16_t>(pointer[0] << 8 | pointer[1]));
+}
+
+// A 16.16 fixed-point number, converted in single precision.
+double GetFixed(const unsigned char *pointer) {
+  uint32_t bits = static_cast<uint32_t>(pointer[0]) << 24 |
+                  static_cast<uint32_t>(pointer[1]) << 16 |
+                  static_cast<uint32_t>(pointer[2]) << 8 | pointer[3];
+  float value = static_cast<float>(static_cast<int32_t>(bits));
+  return value * (1.0f / 65536.0f);
+}
+
+// Writes n bytes to the channel; a short write ends the run.
+void WriteBytes(Channel *channel, const void *bytes, int32_t n) {
+  if (n < 1) return;
+  size_t count = static_cast<size_t>(n);
+  if (V_ChannelWrite(bytes, 1, count, channel) < count) Fatal(kMsgWriteFailed);
+}
