@@ -40,7 +40,9 @@ void *V_Calloc(uint32_t count, uint32_t size, uint32_t flags) {
 void *V_Realloc(void *block, uint32_t size, uint32_t flags) {
   if (block == nullptr) return V_Calloc(1, size, flags);
   checkSize(size);
-  void *grown = std::realloc(block, size);
+  // realloc of 0 bytes may free the block and return null, which callers
+  // would take for a failure that left the block valid: keep one byte.
+  void *grown = std::realloc(block, size > 0 ? size : 1);
   return grown ? grown : failed(flags);
 }
 
@@ -58,7 +60,9 @@ int V_CopyPtr(const void *source, void *destination, uint32_t size) {
   return 0;
 }
 
-void V_Warning(const char *text) { std::fputs(text, stderr); }
+void V_Warning(const char *text) {
+  if (text != nullptr) std::fputs(text, stderr);
+}
 
 void VokFail() {
   if (VokInstance != nullptr && VokInstance->failureHandler != nullptr &&
