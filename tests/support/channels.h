@@ -1,0 +1,70 @@
+// Points the run's input and output channels at temporary files, for tests
+// that call the reader and the handlers directly.
+#ifndef PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
+#define PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "driver/driver.h"
+
+namespace testchannels {
+
+// inputFP reads `bytes` from a seekable temporary file; outputFP writes to
+// another one. Each test runs in a process of its own, so the channels
+// simply stay in place until the process ends.
+class Channels {
+ public:
+  explicit Channels(const std::string &bytes) {
+    input_.stream = std::tmpfile();
+    output_.stream = std::tmpfile();
+    if (input_.stream == nullptr || output_.stream == nullptr)
+      throw std::runtime_error("cannot make a temporary file");
+    std::fwrite(bytes.data(), 1, bytes.size(), input_.stream);
+    std::rewind(input_.stream);
+    inputFP = &input_;
+    outputFP = &output_;
+  }
+  Channels(const Channels &) = delete;
+  Channels &operator=(const Channels &) = delete;
+
+  // Bytes taken from the input so far.
+  long Consumed() const { return std::ftell(input_.stream); }
+
+  // Everything written to the output so far.
+  std::string Output() const {
+    std::fflush(output_.stream);
+    long end = std::ftell(output_.stream);
+    std::string text(static_cast<size_t>(end), '\0');
+    std::rewind(output_.stream);
+    size_t got = std::fread(text.data(), 1, text.size(), output_.stream);
+    text.resize(got);
+    std::fseek(output_.stream, 0, SEEK_END);
+    return text;
+  }
+
+ private:
+  Channel input_;
+  Channel output_;
+};
+
+// inputFP reads `bytes` through a pipe, which can't tell its position.
+// The bytes must fit the pipe's buffer (64 KiB on Linux).
+inline void PipeInput(const std::string &bytes) {
+  int fds[2];
+  if (pipe(fds) != 0) throw std::runtime_error("cannot make a pipe");
+  if (write(fds[1], bytes.data(), bytes.size()) !=
+      static_cast<ssize_t>(bytes.size()))
+    throw std::runtime_error("cannot fill the pipe");
+  close(fds[1]);
+  static Channel input;
+  input.stream = fdopen(fds[0], "r");
+  inputFP = &input;
+}
+
+}  // namespace testchannels
+
+#endif  // PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
