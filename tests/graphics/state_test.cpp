@@ -318,6 +318,43 @@ TEST_F(StateTest, PenModesAndFillSeparationAccessors) {
   EXPECT_EQ(y, 9);
 }
 
+TEST_F(StateTest, LineAndPolygonOpcodesConsumeOperandsAndMoveThePen) {
+  Feed(U16(1) + U16(2) + U16(30) + U16(40) +   // Line (2,1) to (40,30)
+       U16(5) + U16(6) +                       // LineFrom to (6,5)
+       U16(10) + U16(20) + Hex("FF 05") +      // ShortLine (20,10) by -1, 5
+       Hex("80 7F") +                          // ShortLineFrom by -128, 127
+       Hex("01 00") +                          // ShortLineFrom by 1, 0
+       U16(10) + Hex("0000 0000 0005 0005") +  // a polygon of 10 bytes
+       U16(0x1234));
+  int16_t x = 0, y = 0;
+  op_Line();
+  GetCurrentPos(&x, &y);
+  EXPECT_EQ(x, 40);
+  EXPECT_EQ(y, 30);
+  op_LineFrom();
+  GetCurrentPos(&x, &y);
+  EXPECT_EQ(x, 6);
+  EXPECT_EQ(y, 5);
+  op_ShortLine();
+  GetCurrentPos(&x, &y);
+  EXPECT_EQ(x, 19);
+  EXPECT_EQ(y, 15);
+  op_ShortLineFrom();
+  GetCurrentPos(&x, &y);
+  EXPECT_EQ(x, -109);
+  EXPECT_EQ(y, 142);
+  moveto(32767, 0);
+  op_ShortLineFrom();  // wraps to 16 bits
+  GetCurrentPos(&x, &y);
+  EXPECT_EQ(x, -32768);
+  op_paintPoly();
+  op_frameSamePoly();
+  uint16_t marker = 0;
+  ReadUShort(&marker);
+  EXPECT_EQ(marker, 0x1234);
+  EXPECT_EQ(Output(), "");
+}
+
 TEST_F(StateTest, NestedGroupsAreWrittenAfterTheirMembers) {
   BeginGroup();
   IncrementGroupCount();  // first object
