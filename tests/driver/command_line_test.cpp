@@ -26,23 +26,16 @@ std::string Usage() {
 // and <dir> as its working directory.
 class CommandLine : public ::testing::Test {
  protected:
-  CommandLine() { srefixture::Write(program_); }
-
   // Runs with `args` only; standard input is empty.
   Result Run(const std::vector<std::string> &args,
              Options::Input input = Options::Input::kNone,
              const std::string &bytes = "") {
-    Options options;
-    options.input = input;
-    options.argv0 = program_;
-    options.workdir = dir_.path();
-    return runfilter::Run(bytes, args, options);
+    return runfilter::Run(bytes, args, srefixture::WithMessages(dir_, input));
   }
 
   std::string Picture() const { return pictbytes::PictV1(""); }
 
   runfilter::TempDir dir_;
-  std::string program_ = dir_.path() + "/picttotov";
 };
 
 TEST_F(CommandLine, VersionAndHelpEndWithStatus0) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/pict_bytes.h"
+#include "support/run_filter.h"
 
 namespace srefixture {
 
@@ -45,6 +46,18 @@ inline std::string SreBytes(const std::map<int, std::string> &texts) {
 inline void Write(const std::string &programPath,
                   const std::map<int, std::string> &texts = Texts()) {
   std::ofstream(programPath + ".sre", std::ios::binary) << SreBytes(texts);
+}
+
+// Options that start the filter as <dir>/picttotov, with the test messages
+// beside it and <dir> as the working directory.
+inline runfilter::Options WithMessages(const runfilter::TempDir &dir,
+                                       runfilter::Options::Input input) {
+  runfilter::Options options;
+  options.input = input;
+  options.argv0 = dir.path() + "/picttotov";
+  options.workdir = dir.path();
+  Write(options.argv0);
+  return options;
 }
 
 }  // namespace srefixture
