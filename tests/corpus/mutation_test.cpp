@@ -18,15 +18,24 @@ fs::path CorpusRoot() {
   return fs::path(PICTTOTOV_SOURCE_DIR) / ".." / "shared" / "corpus";
 }
 
-// A few small pictures of different kinds: vector v1, vector v2, images.
-std::vector<std::string> Seeds() {
-  std::vector<std::string> seeds;
-  for (const char *name :
-       {"noheader/qdv-MacDraft.pict", "noheader/qdv-radio.pict",
-        "noheader/qdv-inside_macintosh.pict",
-        "noheader/qdv-Graypatterns.pict"}) {
+struct Seed {
+  std::string picture;
+  bool headerless;
+};
+
+// A few small pictures of different kinds: vector v1 and v2, patterns,
+// bitmaps and pixel maps.
+std::vector<Seed> Seeds() {
+  std::vector<Seed> seeds;
+  for (std::string name : {"noheader/qdv-MacDraft-noheader.pict",
+                           "noheader/qdv-radio-noheader.pict",
+                           "noheader/qdv-inside_macintosh-noheader.pict",
+                           "noheader/qdv-Graypatterns-noheader.pict",
+                           "generated/im-bw.pict", "generated/im-eight.pict"}) {
     fs::path path = CorpusRoot() / name;
-    if (fs::is_regular_file(path)) seeds.push_back(runfilter::ReadFile(path));
+    if (fs::is_regular_file(path))
+      seeds.push_back({runfilter::ReadFile(path.string()),
+                       name.rfind("noheader/", 0) == 0});
   }
   return seeds;
 }
