@@ -91,7 +91,6 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   PictSkip(frameContents ? kFramePreamble : kFilePreamble);
   Rect frame;
   ReadRect(&frame);
-  Version = 0;
   Version = readVersion();
   if (Version == 0) Fatal(kMsgNotAPicture);
   if (frameContents)

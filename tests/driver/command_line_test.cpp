@@ -48,8 +48,6 @@ TEST_F(CommandLine, VersionAndHelpEndWithStatus0) {
   Result help = Run({"-h", "-x"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, Usage());
-  // Options are applied in order: -l before -V is taken first.
-  EXPECT_EQ(Run({"-l", "-aframe", "-V"}).status, 0);
 }
 
 TEST_F(CommandLine, UnknownOptionsGiveTheUsage) {

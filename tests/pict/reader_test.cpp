@@ -88,17 +88,6 @@ TEST(Reader, GetShortAndGetFixed) {
   EXPECT_EQ(GetFixed(small), 1.0 + 1.0 / 65536.0);
 }
 
-TEST(Reader, Version1OpcodesAreSingleBytesAtAnyPosition) {
-  Version = 1;
-  testchannels::Channels channels(Hex("33 A0 FF"));
-  uint16_t opcode = 0;
-  PictSkip(1);
-  getopcode(&opcode);
-  EXPECT_EQ(opcode, 0xA0);
-  getopcode(&opcode);
-  EXPECT_EQ(opcode, 0xFF);
-}
-
 TEST(Reader, Version2OpcodesStartAtEvenFilePositions) {
   Version = 2;
   testchannels::Channels channels(Hex("AA 77 00A1 00FF"));

@@ -118,30 +118,6 @@ TEST(Skip, ImageRowsAndThePadOfVersion2) {
   }
 }
 
-TEST(Skip, OpcodesWithoutHandler) {
-  Version = 2;
-  auto skipped = [](uint16_t opcode, const std::string &data) {
-    return Consumed(data, [&] { SkipReservedOpcode(opcode); });
-  };
-  EXPECT_EQ(skipped(0x00A2, U16(4)), 6);
-  EXPECT_EQ(skipped(0x00AF, U16(1)), 3);
-  EXPECT_EQ(skipped(0x00B0, ""), 0);
-  EXPECT_EQ(skipped(0x00CF, ""), 0);
-  EXPECT_EQ(skipped(0x00D0, U32(3)), 7);
-  EXPECT_EQ(skipped(0x00FE, U32(0)), 4);
-  EXPECT_EQ(skipped(0x0100, ""), 2);
-  EXPECT_EQ(skipped(0x02FF, ""), 4);
-  EXPECT_EQ(skipped(0x7FFF, std::string(254, '\0')), 254);
-  EXPECT_EQ(skipped(0x8000, ""), 0);
-  EXPECT_EQ(skipped(0x80FF, ""), 0);
-  EXPECT_EQ(skipped(0x8100, U32(5)), 9);
-  EXPECT_EQ(skipped(0x8200, U32(2)), 6);  // compressed QuickTime image
-  EXPECT_EQ(skipped(0xFFFF, U32(1)), 5);
-  // Opcodes with a handler are not touched.
-  EXPECT_EQ(skipped(0x0030, ""), 0);
-  EXPECT_EQ(skipped(0x00FF, ""), 0);
-}
-
 TEST(Skip, LengthsBeyondTheInputEndTheRun) {
   runfilter::TempDir dir;
   srefixture::Write(dir.path() + "/picttotov");
