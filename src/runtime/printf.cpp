@@ -53,7 +53,7 @@ struct SpecParts {
 };
 
 // Splits "%[flags][width][.precision][modifiers]conversion". Anything else
-// between the '%' and the conversion byte makes the specification
+// between the '%' and the conversion byte makes the specifier
 // malformed; it is then written as plain text.
 SpecParts parseSpec(const char *spec, int32_t length) {
   SpecParts parts;
@@ -79,7 +79,7 @@ SpecParts parseSpec(const char *spec, int32_t length) {
   return parts;
 }
 
-// Builds the specification handed to snprintf: the argument widths then
+// Builds the specifier handed to snprintf: the argument widths then
 // match the values taken (an int, a double or a pointer), whatever length
 // modifiers the format carried; only 'h' of integer conversions stays.
 void buildLibrarySpec(char *out, const SpecParts &parts, char conversion,
@@ -124,7 +124,7 @@ const char *copyformat(char *spec, const char *position,
   return position;
 }
 
-// Replaces every '*' in spec by the decimal text of the next int argument.
+// Replaces every '*' of the specifier by the decimal text of the next int argument.
 // A result longer than 63 characters keeps its first 62 and its last byte.
 void VokProcessWildFieldWidth(char *spec, va_list *args) {
   char scratch[kWildScratchSize];
@@ -206,7 +206,7 @@ Argument takeArgument(char conversion, va_list *args) {
 int32_t VokPrintToStream(char *output, int32_t outputSize, const char *spec,
                          int32_t length, va_list *args) {
   char conversion = length > 0 ? spec[length - 1] : '\0';
-  if (!isConversion(conversion))  // format ended inside the specification
+  if (!isConversion(conversion))  // format ended inside the specifier
     return V_StrCpyNEnc(output, spec, outputSize, vokDialogEncodingId);
   Argument argument = takeArgument(conversion, args);
   SpecParts parts = parseSpec(spec, length);
