@@ -81,7 +81,9 @@ TEST(Mutation, DamagedPicturesEndCleanly) {
       ASSERT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
       ASSERT_EQ(result.err.find("runtime error"), std::string::npos)
           << result.err;
-      if (result.status == 1) EXPECT_FALSE(result.err.empty());
+      if (result.status == 1) {
+        EXPECT_FALSE(result.err.empty());
+      }
     }
   }
 }
