@@ -3,7 +3,8 @@
 header, a 300 x 200 frame, a few opcodes that only move the reader on (a
 clipping region, text modes, a highlight colour, a reserved opcode and an
 opcode of a newer application), a pen size, a framed rectangle, a painted
-oval and a framed rounded rectangle.
+oval and a framed rounded rectangle, then a group of a red rectangle filled
+with a pattern and framed, and a framed arc.
 
 Run it from anywhere; convert the result with the filter to refresh
 examples/sample.tov:
@@ -41,6 +42,13 @@ picture = b"".join([
     op(0x0051), rect(100, 160, 180, 280),  # paint an oval
     op(0x000B), word(16, 16),              # oval size for round corners
     op(0x0040), rect(110, 20, 180, 140),   # frame a rounded rectangle
+    op(0x00A0), word(140),                 # begin a group
+    op(0x000A), bytes([0xCC] * 8),         # fill pattern: vertical stripes
+    op(0x001A), word(-1, 0, 0),            # foreground colour: red
+    op(0x0034), rect(20, 160, 80, 280),    # fill a rectangle ...
+    op(0x0038),                            # ... and frame the same one
+    op(0x0060), rect(130, 170, 170, 270), word(45, 270),  # frame an arc
+    op(0x00A0), word(141),                 # end the group
     op(0x00FF),                            # end of picture
 ])
 
