@@ -1,12 +1,15 @@
-// End-to-end tests of rectangles, rounded rectangles, ovals and arcs: whole
-// pictures through the built filter, whole documents compared.
+// End-to-end tests of rectangles, rounded rectangles, ovals, arcs, groups
+// and picture comments: whole pictures through the built filter, whole
+// documents compared.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/pict_bytes.h"
 #include "support/run_filter.h"
+#include "support/sre_fixture.h"
 #include "support/tov_document.h"
 
 namespace {
@@ -19,23 +22,17 @@ using pictbytes::RectBytes;
 using pictbytes::U16;
 using pictbytes::U32;
 using pictbytes::U8;
-
-// Attribute blocks of the default state (inks 0, background 15, all
-// separations 0, pen width 1).
-const std::string kFramed =
-    "\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 0>\n\t<Pen 0>\n";
-const std::string kPainted =
-    "\t<Separation 0>\n\t<Fill 0>\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-const std::string kPaintedAndFramed =
-    "\t<Separation 0>\n\t<Fill 0>\n\t<PenWidth 1.000>\n\t<Pen 0>\n";
+using tov::BRect;
+using tov::Document;
+using tov::Filled;
+using tov::FilledAndFramed;
+using tov::Framed;
+using tov::Object;
 
 // top 10, left 20, bottom 30, right 60 under a pen of 1 at scale 1.
-const std::string kBox = "\t<BRect 20.500 10.500 39.000 19.000>\n";
-const std::string kZeroBox = "\t<BRect 0.000 0.000 0.000 0.000>\n";
-
-std::string Object(const std::string &name, const std::string &body) {
-  return "<" + name + "\n" + body + ">\n";
-}
+const std::string kBox = BRect("20.500 10.500 39.000 19.000");
+const std::string kZeroBox = BRect("0.000 0.000 0.000 0.000");
+const std::string kNoRadius = "\t<Radius 0.000>\n";
 
 std::string Arc(const std::string &attributes, const std::string &box,
                 int theta, int dtheta) {
@@ -54,16 +51,18 @@ std::string Convert(const std::string &picture,
   return result.out;
 }
 
+// A version 1 shape opcode with its rectangle.
 std::string Rect1(int op, int top, int left, int bottom, int right) {
   return U8(op) + RectBytes(top, left, bottom, right);
 }
+std::string Shape1(int op) { return Rect1(op, 10, 20, 30, 60); }
 
 TEST(ShapesE2E, FramedRectangle) {
-  EXPECT_EQ(Convert(PictV1(Rect1(0x30, 10, 20, 30, 60))),
-            tov::Document(Object("Rectangle", kFramed + kBox)));
+  EXPECT_EQ(Convert(PictV1(Shape1(0x30))),
+            Document(Object("Rectangle", Framed() + kBox)));
   // Corners in reverse order give the same object; version 2 the same.
   EXPECT_EQ(Convert(PictV2(Op2(0x30) + RectBytes(30, 60, 10, 20))),
-            tov::Document(Object("Rectangle", kFramed + kBox)));
+            Document(Object("Rectangle", Framed() + kBox)));
 }
 
 // Every verb of the three shape types and their Same variants, with pen,
@@ -76,15 +75,8 @@ TEST(ShapesE2E, EveryVerbOfEveryShape) {
       U8(0x0E) + U32(205) +                        // pen, fill sep 2
       U8(0x0F) + U32(409) +                        // background sep 4
       U8(0x0B) + U16(16) + U16(24);                // corner size 20
-  const std::string frame =
-      "\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 2>\n\t<Pen 10>\n";
-  const std::string paint =
-      "\t<Separation 2>\n\t<Fill 10>\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-  const std::string erase =
-      "\t<Separation 4>\n\t<Fill 0>\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-  const std::string fill =
-      "\t<Separation 2>\n\t<Fill 8>\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-
+  const std::string frame = Framed(2, 10), paint = Filled(2, 10),
+                    erase = Filled(4, 0), fill = Filled(2, 8);
   struct Shape {
     int base;
     const char *name;
@@ -94,8 +86,8 @@ TEST(ShapesE2E, EveryVerbOfEveryShape) {
   const Shape shapes[] = {
       {0x30, "Rectangle", 10, 20, 30, 60, kBox},
       {0x40, "RoundRect", 0, 0, 50, 100,
-       "\t<BRect 0.500 0.500 99.000 49.000>\n\t<Radius 20.000>\n"},
-      {0x50, "Ellipse", 5, 7, 8, 9, "\t<BRect 7.500 5.500 1.000 2.000>\n"},
+       BRect("0.500 0.500 99.000 49.000") + "\t<Radius 20.000>\n"},
+      {0x50, "Ellipse", 5, 7, 8, 9, BRect("7.500 5.500 1.000 2.000")},
   };
   std::string picture = state, objects;
   for (const Shape &s : shapes) {
@@ -110,74 +102,63 @@ TEST(ShapesE2E, EveryVerbOfEveryShape) {
   // Each shape type keeps its own last box.
   picture += U8(0x38);
   objects += Object("Rectangle", frame + kBox);
-  EXPECT_EQ(Convert(PictV1(picture)), tov::Document(objects));
+  EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
 }
 
 TEST(ShapesE2E, FillThenFrameSameIsOneObject) {
-  const std::string fillInk = U8(0x0A) + Hex("CC CC CC CC CC CC CC CC");
-  const std::string picture =
-      fillInk + Rect1(0x31, 10, 20, 30, 60) + U8(0x38) +  // paint, frame
-      Rect1(0x42, 10, 20, 30, 60) + U8(0x48) +            // erase, frame
-      Rect1(0x54, 10, 20, 30, 60) + U8(0x58);             // fill, frame
-  const std::string objects =
-      Object("Rectangle", kPaintedAndFramed + kBox) +
-      Object("RoundRect",
-             "\t<Separation 0>\n\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Pen 0>\n" +
-                 kBox + "\t<Radius 0.000>\n") +
-      Object("Ellipse",
-             "\t<Separation 0>\n\t<Fill 10>\n\t<PenWidth 1.000>\n\t<Pen 0>\n" +
-                 kBox);
-  EXPECT_EQ(Convert(PictV1(picture)), tov::Document(objects));
+  const std::string picture = U8(0x0A) + Hex("CC CC CC CC CC CC CC CC") +
+                              Shape1(0x31) + U8(0x38) +  // paint, frame
+                              Shape1(0x42) + U8(0x48) +  // erase, frame
+                              Shape1(0x54) + U8(0x58);   // fill, frame
+  EXPECT_EQ(
+      Convert(PictV1(picture)),
+      Document(Object("Rectangle", FilledAndFramed() + kBox) +
+               Object("RoundRect", FilledAndFramed(0, 15) + kBox + kNoRadius) +
+               Object("Ellipse", FilledAndFramed(0, 10) + kBox)));
   EXPECT_EQ(Convert(PictV2(Op2(0x31) + RectBytes(10, 20, 30, 60) + Op2(0x38))),
-            tov::Document(Object("Rectangle", kPaintedAndFramed + kBox)));
+            Document(Object("Rectangle", FilledAndFramed() + kBox)));
 }
 
-TEST(ShapesE2E, MergeNearMisses) {
-  // fillOval then frameOval (not frame-same): two objects.
-  const std::string fillThenFrame =
-      Rect1(0x54, 10, 20, 30, 60) + Rect1(0x50, 10, 20, 30, 60);
-  EXPECT_EQ(Convert(PictV1(fillThenFrame)),
-            tov::Document(Object("Ellipse", kPainted + kBox) +
-                          Object("Ellipse", kFramed + kBox)));
-  // frameRect then paintSameRect: the frame has a pen, so no deferral.
-  EXPECT_EQ(Convert(PictV1(Rect1(0x30, 10, 20, 30, 60) + U8(0x39))),
-            tov::Document(Object("Rectangle", kFramed + kBox) +
-                          Object("Rectangle", kPainted + kBox)));
-  // A frame followed by frame-same: only fills wait for the frame.
-  EXPECT_EQ(Convert(PictV1(Rect1(0x40, 10, 20, 30, 60) + U8(0x48))),
-            tov::Document(
-                Object("RoundRect", kFramed + kBox + "\t<Radius 0.000>\n") +
-                Object("RoundRect", kFramed + kBox + "\t<Radius 0.000>\n")));
-  // paintRect then frameSameOval: another shape type; the oval's box is
-  // still the initial one.
-  EXPECT_EQ(Convert(PictV1(Rect1(0x31, 10, 20, 30, 60) + U8(0x58))),
-            tov::Document(Object("Rectangle", kPainted + kBox) +
-                          Object("Ellipse", kFramed + kZeroBox)));
-  // An invert in between: the invert draws nothing and keeps the box.
-  EXPECT_EQ(Convert(PictV1(Rect1(0x31, 10, 20, 30, 60) +
-                           Rect1(0x33, 0, 0, 5, 5) + U8(0x38))),
-            tov::Document(Object("Rectangle", kPainted + kBox) +
-                          Object("Rectangle", kFramed + kBox)));
-}
-
-TEST(ShapesE2E, SameVariantsBeforeAnyShape) {
-  EXPECT_EQ(Convert(PictV1(U8(0x39) + U8(0x48) + U8(0x5A))),
-            tov::Document(
-                Object("Rectangle", kPainted + kZeroBox) +
-                Object("RoundRect", kFramed + kZeroBox + "\t<Radius 0.000>\n") +
-                Object("Ellipse",
-                       "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n"
-                       "\t<PenWidth 0.015>\n" +
-                           kZeroBox)));
+TEST(ShapesE2E, MergeNearMissesAndSameBeforeAnyShape) {
+  const std::pair<std::string, std::string> steps[] = {
+      // Same variants before any shape of their type use a zero box.
+      {U8(0x39) + U8(0x48) + U8(0x5A),
+       Object("Rectangle", Filled() + kZeroBox) +
+           Object("RoundRect", Framed() + kZeroBox + kNoRadius) +
+           Object("Ellipse", Filled(0, 15) + kZeroBox)},
+      // paintRect then frameSameOval: another shape type, the oval's box is
+      // still the initial one.
+      {Shape1(0x31) + U8(0x58), Object("Rectangle", Filled() + kBox) +
+                                    Object("Ellipse", Framed() + kZeroBox)},
+      // fillOval then frameOval (not frame-same): two objects.
+      {Shape1(0x54) + Shape1(0x50),
+       Object("Ellipse", Filled() + kBox) + Object("Ellipse", Framed() + kBox)},
+      // frameRect then paintSameRect: the frame has a pen, so no deferral.
+      {Shape1(0x30) + U8(0x39), Object("Rectangle", Framed() + kBox) +
+                                    Object("Rectangle", Filled() + kBox)},
+      // A frame followed by frame-same: only fills wait for the frame.
+      {Shape1(0x40) + U8(0x48),
+       Object("RoundRect", Framed() + kBox + kNoRadius) +
+           Object("RoundRect", Framed() + kBox + kNoRadius)},
+      // An invert in between draws nothing and keeps the box.
+      {Shape1(0x31) + Rect1(0x33, 0, 0, 5, 5) + U8(0x38),
+       Object("Rectangle", Filled() + kBox) +
+           Object("Rectangle", Framed() + kBox)},
+  };
+  std::string picture, objects;
+  for (const auto &[bytes, written] : steps) {
+    picture += bytes;
+    objects += written;
+  }
+  EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
 }
 
 TEST(ShapesE2E, PenWiderThanTheShape) {
   // A 2-unit-wide rectangle under a 3-unit pen: width -1.
   EXPECT_EQ(
       Convert(PictV1(U8(0x07) + U16(3) + U16(3) + Rect1(0x30, 0, 0, 10, 2))),
-      tov::Document(Object("Rectangle",
-                           "\t<Fill 15>\n\t<PenWidth 3.000>\n\t<Separation 0>\n"
-                           "\t<Pen 0>\n\t<BRect 1.500 1.500 -1.000 7.000>\n")));
+      Document(Object("Rectangle", Framed(0, 0, "3.000") +
+                                       BRect("1.500 1.500 -1.000 7.000"))));
 }
 
 TEST(ShapesE2E, PenModeTwentyThreeDropsShapes) {
@@ -187,39 +168,35 @@ TEST(ShapesE2E, PenModeTwentyThreeDropsShapes) {
   // change frames the dropped paint's box. A frame-same in mode 23 and an
   // arc in mode 23 consume their operands and write nothing.
   const std::string picture =
-      mode23 + Rect1(0x31, 10, 20, 30, 60) + U8(0x38) + mode8 + U8(0x38) +
-      mode23 + U8(0x60) + RectBytes(0, 0, 5, 5) + U16(0) + U16(90) + U8(0x68) +
-      U16(0) + U16(90) + mode8 + Rect1(0x50, 10, 20, 30, 60);
+      mode23 + Shape1(0x31) + U8(0x38) + mode8 + U8(0x38) + mode23 + U8(0x60) +
+      RectBytes(0, 0, 5, 5) + U16(0) + U16(90) + U8(0x68) + U16(0) + U16(90) +
+      mode8 + Shape1(0x50);
   EXPECT_EQ(Convert(PictV1(picture)),
-            tov::Document(Object("Rectangle", kFramed + kBox) +
-                          Object("Ellipse", kFramed + kBox)));
+            Document(Object("Rectangle", Framed() + kBox) +
+                     Object("Ellipse", Framed() + kBox)));
 }
 
 TEST(ShapesE2E, ScaleOriginAndThinLinesAcrossObjects) {
-  const std::string picture =
-      Rect1(0x30, 10, 20, 30, 60) +    // initial pen 1.0, unscaled
-      U8(0x07) + U16(2) + U16(2) +     // pen 2 x 2 = 4
-      U8(0x0B) + U16(3) + U16(5) +     // corner 4 x 2 = 8
-      Rect1(0x40, 0, 0, 10, 10) +      //
-      U8(0x0C) + U16(-5) + U16(-10) +  // origin h -10, v -5
-      Rect1(0x50, 10, 20, 30, 60) +    //
-      U8(0x07) + U16(0) + U16(1) +     // pen 0 x 2 = 0
-      Rect1(0x30, 10, 20, 30, 60);
+  const std::string picture = Shape1(0x30) +  // initial pen 1.0, unscaled
+                              U8(0x07) + U16(2) + U16(2) +  // pen 2 x 2 = 4
+                              U8(0x0B) + U16(3) + U16(5) +  // corner 4 x 2 = 8
+                              Rect1(0x40, 0, 0, 10, 10) +   //
+                              U8(0x0C) + U16(-5) +
+                              U16(-10) +      // origin h -10, v -5
+                              Shape1(0x50) +  //
+                              U8(0x07) + U16(0) + U16(1) +  // pen 0 x 2 = 0
+                              Shape1(0x30);
   const std::string objects =
       Object("Rectangle",
-             "\t<Fill 15>\n\t<PenWidth 0.500>\n\t<Separation 0>\n\t<Pen 0>\n"
-             "\t<BRect 40.500 20.500 79.000 39.000>\n") +
-      Object("RoundRect",
-             "\t<Fill 15>\n\t<PenWidth 4.000>\n\t<Separation 0>\n\t<Pen 0>\n"
-             "\t<BRect 2.000 2.000 16.000 16.000>\n\t<Radius 8.000>\n") +
+             Framed(0, 0, "0.500") + BRect("40.500 20.500 79.000 39.000")) +
+      Object("RoundRect", Framed(0, 0, "4.000") +
+                              BRect("2.000 2.000 16.000 16.000") +
+                              "\t<Radius 8.000>\n") +
       Object("Ellipse",
-             "\t<Fill 15>\n\t<PenWidth 4.000>\n\t<Separation 0>\n\t<Pen 0>\n"
-             "\t<BRect 22.000 12.000 76.000 36.000>\n") +
-      Object("Rectangle",
-             "\t<Fill 15>\n\t<Pen 15>\n\t<PenWidth 0.015>\n"
-             "\t<BRect 20.000 10.000 80.000 40.000>\n");
-  EXPECT_EQ(Convert(PictV1(picture), {"-l", "-s", "2"}),
-            tov::Document(objects));
+             Framed(0, 0, "4.000") + BRect("22.000 12.000 76.000 36.000")) +
+      Object("Rectangle", "\t<Fill 15>\n\t<Pen 15>\n\t<PenWidth 0.015>\n" +
+                              BRect("20.000 10.000 80.000 40.000"));
+  EXPECT_EQ(Convert(PictV1(picture), {"-l", "-s", "2"}), Document(objects));
 }
 
 TEST(ShapesE2E, ArcsKeepTheirAnglesAndButtCaps) {
@@ -234,13 +211,11 @@ TEST(ShapesE2E, ArcsKeepTheirAnglesAndButtCaps) {
       U8(0x64) + arc + U16(1) + U16(2) + U8(0x60) + arc +  // fill, frame
       U16(3) + U16(4) + U8(0x69) + U16(7) + U16(8);        // paint-same
   const std::string objects =
-      Arc(kPainted, "0.000 0.000 0.000 0.000", 5, 10) +
-      Arc(kFramed, box, 90, -45) + Arc(kPaintedAndFramed, box, 180, 270) +
-      Arc("\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n\t<PenWidth 0.015>\n",
-          box, -90, 400) +
-      Arc(kPainted, box, 1, 2) + Arc(kFramed, box, 3, 4) +
-      Arc(kPainted, box, 7, 8);
-  EXPECT_EQ(Convert(PictV1(picture)), tov::Document(objects));
+      Arc(Filled(), "0.000 0.000 0.000 0.000", 5, 10) +
+      Arc(Framed(), box, 90, -45) + Arc(FilledAndFramed(), box, 180, 270) +
+      Arc(Filled(0, 15), box, -90, 400) + Arc(Filled(), box, 1, 2) +
+      Arc(Framed(), box, 3, 4) + Arc(Filled(), box, 7, 8);
+  EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
 }
 
 TEST(ShapesE2E, StateOpcodesInVersionTwo) {
@@ -254,15 +229,105 @@ TEST(ShapesE2E, StateOpcodesInVersionTwo) {
       Op2(0x34) + RectBytes(10, 20, 30, 60) +       //
       Op2(0x30) + RectBytes(10, 20, 30, 60);
   EXPECT_EQ(Convert(PictV2(picture)),
-            tov::Document(
-                Object("Rectangle",
-                       "\t<Separation 3>\n\t<Fill 3>\n\t<Pen 15>\n\t<PenWidth "
-                       "0.015>\n" +
-                           kBox) +
-                Object("Rectangle",
-                       "\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 2>\n"
-                       "\t<Pen 4>\n" +
-                           kBox)));
+            Document(Object("Rectangle", Filled(3, 3) + kBox) +
+                     Object("Rectangle", Framed(2, 4) + kBox)));
+}
+
+// Short and long picture comments; kinds 140 and 141 open and close groups.
+std::string Short(int kind) { return U8(0xA0) + U16(kind); }
+std::string Long(int kind, const std::string &payload) {
+  return U8(0xA1) + U16(kind) + U16(static_cast<int>(payload.size())) + payload;
+}
+const std::string kBegin = Short(140);
+const std::string kEnd = Short(141);
+
+// A framed rectangle whose left edge is `left`, 10 wide and 10 high.
+std::string Frame(int left) { return Rect1(0x30, 0, left, 10, left + 10); }
+
+// The written object of Frame(left), in group `group` (0: none).
+std::string InGroup(int left, int group) {
+  std::string id =
+      group ? "\t<GroupID " + std::to_string(group) + ">\n" : std::string();
+  return Object(
+      "Rectangle",
+      id + Framed() + BRect(std::to_string(left) + ".500 0.500 9.000 9.000"));
+}
+
+std::string Group(int id, int enclosing) {
+  std::string text = "<Group \n\t<ID " + std::to_string(id) + ">\n";
+  if (enclosing) text += "\t<GroupID " + std::to_string(enclosing) + ">\n";
+  return text + ">\n";
+}
+
+TEST(GroupsE2E, GroupsAndComments) {
+  const std::pair<std::string, std::string> cases[] = {
+      // Nested groups.
+      {PictV1(kBegin + Frame(1) + kBegin + Frame(2) + Frame(3) + kEnd + kEnd +
+              Frame(4)),
+       InGroup(1, 1) + InGroup(2, 2) + InGroup(3, 2) + Group(2, 1) +
+           Group(1, 0) + InGroup(4, 0)},
+      // Groups side by side share their number.
+      {PictV1(kBegin + Frame(1) + Frame(2) + kEnd + kBegin + Frame(3) +
+              Frame(4) + kEnd),
+       InGroup(1, 1) + InGroup(2, 1) + Group(1, 0) + InGroup(3, 1) +
+           InGroup(4, 1) + Group(1, 0)},
+      // An empty group, a group of one, an end without a begin: nothing is
+      // written and the number steps back each time.
+      {PictV1(kBegin + kEnd + kBegin + Frame(1) + kEnd + kEnd + Frame(2)),
+       InGroup(1, 1) + InGroup(2, 0)},
+      // One object and one written group make two members.
+      {PictV1(kBegin + Frame(3) + kBegin + Frame(4) + Frame(5) + kEnd + kEnd),
+       InGroup(3, 1) + InGroup(4, 2) + InGroup(5, 2) + Group(2, 1) +
+           Group(1, 0)},
+      // A group that is not written doesn't count as a member: groups 2 and
+      // 1 each end with one member.
+      {PictV1(kBegin + Frame(6) + kBegin + kBegin + Frame(7) + Frame(8) + kEnd +
+              kEnd + kEnd + Frame(9)),
+       InGroup(6, 1) + InGroup(7, 3) + InGroup(8, 3) + Group(3, 2) +
+           InGroup(9, 0)},
+      // Kinds 142 and 143 group too; the group kinds as long comments and an
+      // unopened group's end do nothing.
+      {PictV1(Short(142) + Frame(1) + Long(140, "") + Frame(2) + Long(141, "") +
+              Short(143) + Short(150) + Frame(3)),
+       InGroup(1, 1) + InGroup(2, 1) + Group(1, 0) + InGroup(3, 0)},
+      // Payloads are consumed: 300 bytes, then 1000, then 10 (the buffer
+      // doesn't shrink), then none, and kinds converted elsewhere.
+      {PictV1(Long(100, std::string(300, 'x')) + Frame(1) +
+              Long(200, std::string(1000, '\xFF')) + Long(201, "0123456789") +
+              Long(202, "") + Long(150, "\x01") + Long(154, "") +
+              Long(164, "") + Frame(2)),
+       InGroup(1, 0) + InGroup(2, 0)},
+      // In version 2 a 3-byte payload is followed by a pad byte.
+      {PictV2(Op2(0xA1) + U16(100) + U16(3) + "abc" + U8(0) + Op2(0xA0) +
+              U16(140) + Op2(0x30) + RectBytes(0, 1, 10, 11) + Op2(0x30) +
+              RectBytes(0, 2, 10, 12) + Op2(0xA0) + U16(141)),
+       InGroup(1, 1) + InGroup(2, 1) + Group(1, 0)},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(Convert(cases[i].first), Document(cases[i].second))
+        << "case " << i;
+}
+
+TEST(GroupsE2E, GroupsOfEveryShape) {
+  const std::string picture =
+      kBegin + U8(0x51) + RectBytes(0, 0, 10, 10) + U8(0x59) +  // two ovals
+      U8(0x60) + RectBytes(0, 0, 10, 10) + U16(0) + U16(90) + kEnd;
+  const std::string painted =
+      "\t<GroupID 1>\n" + Filled() + BRect("0.500 0.500 9.000 9.000");
+  EXPECT_EQ(Convert(PictV1(picture)),
+            Document(Object("Ellipse", painted) + Object("Ellipse", painted) +
+                     Arc("\t<GroupID 1>\n" + Framed(),
+                         "0.500 0.500 9.000 9.000", 0, 90) +
+                     Group(1, 0)));
+}
+
+TEST(GroupsE2E, CommentPayloadCutShortEndsTheRun) {
+  runfilter::TempDir dir;
+  runfilter::Result result = runfilter::Run(
+      PictV1(U8(0xA1) + U16(100) + U16(50) + "short"), {},
+      srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "MSG 1008\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #ifndef PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
 #define PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
 
+#include <cctype>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -14,26 +15,18 @@ namespace pictbytes {
 // "00 11 02FF" -> the bytes 00 11 02 FF. Blanks, newlines and commas are
 // ignored; anything else that is not a hex digit is a mistake in the test.
 inline std::string Hex(std::string_view hex) {
-  auto digit = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  std::string bytes;
-  int high = -1;
+  std::string digits;
   for (char c : hex) {
-    if (c == ' ' || c == '\n' || c == '\t' || c == ',') continue;
-    int d = digit(c);
-    if (d < 0) throw std::invalid_argument("bad hex digit in test data");
-    if (high < 0) {
-      high = d;
-    } else {
-      bytes.push_back(static_cast<char>(high << 4 | d));
-      high = -1;
-    }
+    if (std::isxdigit(static_cast<unsigned char>(c)))
+      digits += c;
+    else if (std::string_view(" \n\t,").find(c) == std::string_view::npos)
+      throw std::invalid_argument("bad hex digit in test data");
   }
-  if (high >= 0) throw std::invalid_argument("odd number of hex digits");
+  if (digits.size() % 2)
+    throw std::invalid_argument("odd number of hex digits");
+  std::string bytes;
+  for (size_t i = 0; i < digits.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
   return bytes;
 }
 
