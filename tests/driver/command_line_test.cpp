@@ -1,11 +1,21 @@
-// The built filter's command line: options, file names, messages and exit
-// statuses. A test message file beside the program name makes every message
-// read "MSG <number>" with its arguments.
+// The command line: the helpers called directly (the program name, opening
+// files, the filter directory, the message function), then the built
+// filter's options, file names, messages and exit statuses. A test message
+// file beside the program name makes every message read "MSG <number>" with
+// its arguments.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "driver/driver.h"
 #include "support/pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
@@ -15,145 +25,191 @@ namespace {
 
 using runfilter::Options;
 using runfilter::Result;
+using Args = std::vector<std::string>;
 
-std::string Usage() {
-  std::string usage = "MSG 1011 picttotov\n";
-  for (int n = 1012; n <= 1020; ++n) usage += "MSG " + std::to_string(n) + "\n";
-  return usage;
-}
+const std::string kUsage = srefixture::Usage("picttotov");
+const std::string kPicture = pictbytes::PictV1("");
+const std::string kDocument = tov::Document("");
 
 // The filter started as <dir>/picttotov, with the test messages beside it
 // and <dir> as its working directory.
 class CommandLine : public ::testing::Test {
  protected:
-  // Runs with `args` only; standard input is empty.
-  Result Run(const std::vector<std::string> &args,
-             Options::Input input = Options::Input::kNone,
-             const std::string &bytes = "") {
-    return runfilter::Run(bytes, args, srefixture::WithMessages(dir_, input));
+  // Runs with `args` and checks the whole result. Piped input is the empty
+  // test picture; otherwise standard input is empty.
+  void Expect(const Args &args, int status, const std::string &err,
+              const std::string &out,
+              Options::Input input = Options::Input::kNone) {
+    std::string line;
+    for (const std::string &word : args) line += " '" + word + "'";
+    SCOPED_TRACE(line);
+    Result result =
+        runfilter::Run(kPicture, args, srefixture::WithMessages(dir_, input));
+    EXPECT_EQ(result.status, status);
+    EXPECT_EQ(result.err, err);
+    EXPECT_EQ(result.out, out);
   }
-
-  std::string Picture() const { return pictbytes::PictV1(""); }
 
   runfilter::TempDir dir_;
 };
 
-TEST_F(CommandLine, VersionAndHelpEndWithStatus0) {
-  Result version = Run({"-V", "a", "b", "c"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.err, "MSG 1021 picttotov 5.1\n");
-  EXPECT_EQ(version.out, "");
-  EXPECT_EQ(Run({"-Version"}).err, "MSG 1021 picttotov 5.1\n");
-
-  Result help = Run({"-h", "-x"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.err, Usage());
+TEST_F(CommandLine, VersionHelpAndUnknownOptions) {
+  Expect({"-V", "a", "b", "c"}, 0, "MSG 1021 picttotov 5.1\n", "");
+  Expect({"-Version"}, 0, "MSG 1021 picttotov 5.1\n", "");
+  Expect({"-h", "-x"}, 0, kUsage, "");
+  for (const std::string word : {"-x", "-aframes", "-afram", "-", "-A"})
+    Expect({word, "in.pict"}, 1, "MSG 1022 " + word + "\n" + kUsage, "");
 }
 
-TEST_F(CommandLine, UnknownOptionsGiveTheUsage) {
-  for (const std::string word : {"-x", "-aframes", "-afram", "-", "-A"}) {
-    Result result = Run({word, "in.pict"});
-    EXPECT_EQ(result.status, 1) << word;
-    EXPECT_EQ(result.err, "MSG 1022 " + word + "\n" + Usage()) << word;
-    EXPECT_EQ(result.out, "");
-  }
-}
-
+// A scale is digits and points only, within (0, 10000); otherwise, or when
+// it is missing, message 1000.
 TEST_F(CommandLine, ScaleOption) {
-  const std::string picture = Picture();
-  for (const std::vector<std::string> &args :
-       std::vector<std::vector<std::string>>{{"-s", "0"},
-                                             {"-s", "10000"},
-                                             {"-s", "-2"},
-                                             {"-s", "abc"},
-                                             {"-s", ""},
-                                             {"-s1e3"},
-                                             {"-s"},
-                                             {"-s0"}}) {
-    Result result = Run(args, Options::Input::kStdin, picture);
-    EXPECT_EQ(result.status, 1) << args.size() << " " << args[0];
-    EXPECT_EQ(result.err, "MSG 1000\n") << args[0];
-    EXPECT_EQ(result.out, "");
-  }
-  for (const std::vector<std::string> &args :
-       std::vector<std::vector<std::string>>{{"-s", "9999.5"},
-                                             {"-s", ".5"},
-                                             {"-s.5"},
-                                             {"-s2", "-s", "3"},
-                                             {"-s", "1.2.3"}}) {
-    Result result = Run(args, Options::Input::kStdin, picture);
-    EXPECT_EQ(result.status, 0) << args[0];
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, tov::Document(""));
-  }
+  const auto kStdin = Options::Input::kStdin;
+  for (const char *scale : {"0", "10000", "-2", "+1", " 1", "\xB2", ""})
+    Expect({"-s", scale}, 1, "MSG 1000\n", "", kStdin);
+  for (const char *word : {"-s1e3", "-s0", "-s"})
+    Expect({word}, 1, "MSG 1000\n", "", kStdin);
+  for (const Args &args : std::vector<Args>{
+           {"-s", "9999.5"}, {"-s", "1.2.3"}, {"-s.5"}, {"-s2", "-s", "3"}})
+    Expect(args, 0, "", kDocument, kStdin);
   // -s with a separate scale takes two words: the input name follows.
-  dir_.Write("in.pict", picture);
-  Result twoWords = Run({"-s", "2", "in.pict"});
-  EXPECT_EQ(twoWords.status, 0);
-  EXPECT_EQ(twoWords.out, tov::Document(""));
+  dir_.Write("in.pict", kPicture);
+  Expect({"-s", "2", "in.pict"}, 0, "", kDocument);
 }
 
 TEST_F(CommandLine, InputAndOutputNames) {
-  std::string input = dir_.Write("in.pict", Picture());
-  // No names: standard input to standard output.
-  Result piped = Run({}, Options::Input::kStdin, Picture());
-  EXPECT_EQ(piped.status, 0);
-  EXPECT_EQ(piped.out, tov::Document(""));
-  // One name: to standard output.
-  Result one = Run({"in.pict"});
-  EXPECT_EQ(one.status, 0);
-  EXPECT_EQ(one.out, tov::Document(""));
+  std::string input = dir_.Write("in.pict", kPicture);
+  // No names: standard input to standard output. One name: to standard
+  // output.
+  Expect({}, 0, "", kDocument, Options::Input::kStdin);
+  Expect({"in.pict"}, 0, "", kDocument);
   // Two names: to the output file, replacing what it held.
   dir_.Write("out.tov", std::string(5000, 'x'));
-  Result two = Run({"in.pict", "out.tov"});
-  EXPECT_EQ(two.status, 0);
-  EXPECT_EQ(two.out, "");
-  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/out.tov"), tov::Document(""));
+  Expect({"in.pict", "out.tov"}, 0, "", "");
+  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/out.tov"), kDocument);
   // Options after a name are names: -l is the output file.
-  Result late = Run({"in.pict", "-l"});
-  EXPECT_EQ(late.status, 0);
-  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/-l"), tov::Document(""));
+  Expect({"in.pict", "-l"}, 0, "", "");
+  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/-l"), kDocument);
   // Three names: the usage text alone.
-  Result three = Run({"in.pict", "a", "b"});
-  EXPECT_EQ(three.status, 1);
-  EXPECT_EQ(three.err, Usage());
-  EXPECT_EQ(runfilter::ReadFile(input), Picture());
+  Expect({"in.pict", "a", "b"}, 1, kUsage, "");
+  EXPECT_EQ(runfilter::ReadFile(input), kPicture);
 }
 
 TEST_F(CommandLine, FileErrorsNameTheFileAsTyped) {
-  std::string picture = Picture();
-  dir_.Write("in.pict", picture);
+  dir_.Write("in.pict", kPicture);
   // The same file twice: refused before the output is truncated.
-  Result same = Run({"in.pict", "./in.pict"});
-  EXPECT_EQ(same.status, 1);
-  EXPECT_EQ(same.err, "MSG 1010\n");
-  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/in.pict"), picture);
-
-  Result noInput = Run({"missing.pict"});
-  EXPECT_EQ(noInput.status, 1);
-  EXPECT_EQ(noInput.err, "MSG 1004 missing.pict\n");
-
-  Result noOutput = Run({"in.pict", "no/such/dir.tov"});
-  EXPECT_EQ(noOutput.status, 1);
-  EXPECT_EQ(noOutput.err, "MSG 1005 no/such/dir.tov\n");
-
+  Expect({"in.pict", "./in.pict"}, 1, "MSG 1010\n", "");
+  EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/in.pict"), kPicture);
+  Expect({"missing.pict"}, 1, "MSG 1004 missing.pict\n", "");
+  Expect({"in.pict", "no/such/dir.tov"}, 1, "MSG 1005 no/such/dir.tov\n", "");
   // A long name is reported whole.
   std::string longName = std::string(600, 'z') + ".pict";
-  Result longMissing = Run({longName});
-  EXPECT_EQ(longMissing.err, "MSG 1004 " + longName + "\n");
+  Expect({longName}, 1, "MSG 1004 " + longName + "\n", "");
 }
 
 TEST_F(CommandLine, MissingMessageFileEndsAtOnce) {
   Options options;
   options.input = Options::Input::kNone;
   options.argv0 = dir_.path() + "/elsewhere/picttotov";
-  for (const std::vector<std::string> &args :
-       std::vector<std::vector<std::string>>{{"-V"}, {"-x"}, {}}) {
+  for (const Args &args : std::vector<Args>{{"-V"}, {"-x"}, {}}) {
     Result result = runfilter::Run("", args, options);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Fail to open string resource file\n");
     EXPECT_EQ(result.out, "");
   }
+}
+
+TEST(Cmdline, BasenameKeepsATrailingSlash) {
+  EXPECT_EQ(driver::basename(nullptr), nullptr);
+  const char *empty = "";
+  EXPECT_EQ(driver::basename(empty), empty);
+  // The tail behind the last "/" that has something after it.
+  const std::pair<const char *, const char *> paths[] = {
+      {"picttotov", "picttotov"},
+      {"/usr/bin/picttotov", "picttotov"},
+      {"a/b/", "b/"},
+      {"/", "/"},
+      {"a//", "/"}};
+  for (const auto &[path, tail] : paths)
+    EXPECT_STREQ(driver::basename(path), tail) << path;
+}
+
+TEST(Cmdline, QzInitDirFitsOrFails) {
+  unsetenv("QZHOME");
+  char buffer[24];  // 7 + 17 bytes with the terminator: an exact fit
+  EXPECT_EQ(GetQzHomeDir(), nullptr);
+  EXPECT_EQ(GetQzInitDir(buffer, sizeof buffer), -1);
+  setenv("QZHOME", "/opt/qz", 1);
+  EXPECT_STREQ(GetQzHomeDir(), "/opt/qz");
+  ASSERT_EQ(GetQzInitDir(buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "/opt/qz/qzinit/filters/");
+  // Guard bytes around smaller buffers stay untouched.
+  for (int size : {1, 7, 8, 23}) {
+    char guarded[40];
+    std::fill(guarded, guarded + sizeof guarded, '#');
+    EXPECT_EQ(GetQzInitDir(guarded + 8, size), -1) << size;
+    EXPECT_EQ(std::string(guarded, 8), "########");
+    EXPECT_EQ(guarded[8 + size], '#') << size;
+  }
+  setenv("QZHOME", std::string(300, 'q').c_str(), 1);
+  char large[256];
+  EXPECT_EQ(GetQzInitDir(large, sizeof large), -1);
+}
+
+// The codes that the filter's own runs can't reach; the others are checked
+// through the built filter.
+TEST(Cmdline, UnreachableFileCases) {
+  runfilter::TempDir dir;
+  std::string picture = dir.Write("a.pict", "picture");
+  char *names[] = {picture.data(), nullptr};
+  FILE *in = nullptr, *out = nullptr;
+  EXPECT_EQ(ProcessCommandLineFilenames(-1, names, &in, &out), -4);
+  EXPECT_EQ(in, stdin);
+  EXPECT_EQ(out, stdout);
+  // An empty output name keeps the stream in place.
+  EXPECT_EQ(SetupStandardIO(picture.c_str(), "", &in, &out), 0);
+  EXPECT_NE(in, stdin);
+  EXPECT_EQ(out, stdout);
+
+  // One terminal as input and output is refused; read into a file, it's fine.
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  in = std::fopen(ptsname(master), "r");
+  out = std::fopen(ptsname(master), "w");
+  ASSERT_NE(in, nullptr);
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(SetupStandardIO(nullptr, nullptr, &in, &out), -32);
+  std::string output = dir.path() + "/out.tov";
+  EXPECT_EQ(SetupStandardIO(nullptr, output.c_str(), &in, &out), 0);
+}
+
+std::string StderrOf(const std::function<void()> &action) {
+  testing::internal::CaptureStderr();
+  action();
+  return testing::internal::GetCapturedStderr();
+}
+
+TEST(Cmdline, NonFatalNeverCutsNorOverrunsLongArguments) {
+  std::map<int, std::string> texts = srefixture::Texts();
+  texts[1024] = "MSG 1024 %d %n";       // conversions that take no text
+  texts[1026] = std::string(300, 'x');  // longer than a message holds
+  texts[1005] = "%s%s%s%s";             // more arguments than are passed
+  ASSERT_TRUE(srefixture::Load(texts));
+
+  const std::string name(5000, 'n');
+  EXPECT_EQ(StderrOf([&] { NonFatal(1004, name.c_str()); }),
+            "MSG 1004 " + name + "\n");
+  EXPECT_EQ(StderrOf([&] { NonFatal(1021, "picttotov", "5.1", name.c_str()); }),
+            "MSG 1021 picttotov 5.1\n");
+  EXPECT_EQ(StderrOf([] { NonFatal(1024, "16"); }), "MSG 1024 %d %n\n");
+  EXPECT_EQ(StderrOf([&] { NonFatal(1026, name.c_str()); }),
+            std::string(255, 'x') + "\n");
+  EXPECT_EQ(StderrOf([] { NonFatal(1005, "a", "b", "c"); }), "%s%s%s%s\n");
+  // A missing argument prints as nothing.
+  EXPECT_EQ(StderrOf([] { NonFatal(1011); }), "MSG 1011 \n");
+  EXPECT_EQ(StderrOf([] { do_help("pv"); }), srefixture::Usage("pv"));
 }
 
 }  // namespace

@@ -3,13 +3,10 @@
 // passed over by the version 2 size rules.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "driver/driver.h"
 #include "pict/pict.h"
 #include "support/channels.h"
 #include "support/pict_bytes.h"
-#include "support/run_filter.h"
 #include "support/sre_fixture.h"
 
 namespace {
@@ -18,14 +15,7 @@ using pictbytes::Hex;
 using pictbytes::RectBytes;
 using pictbytes::U16;
 using pictbytes::U32;
-
-// The number of bytes `action` takes from `bytes`. Spare bytes follow the
-// structure so that taking too much shows.
-long Consumed(const std::string &bytes, const std::function<void()> &action) {
-  testchannels::Channels channels(bytes + Hex("EE EE EE EE EE EE EE EE"));
-  action();
-  return channels.Consumed();
-}
+using testchannels::Consumed;
 
 long Skipped(int kind, int32_t count, const std::string &bytes) {
   return Consumed(bytes, [&] { skip(kind, count); });
@@ -44,71 +34,55 @@ std::string ColorTable(int n) {
 
 const std::string kCopyRects(18, '\0');
 
-TEST(Skip, FixedAndSizedStructures) {
+TEST(Skip, FixedSizedAndPatternStructures) {
   Version = 1;
-  EXPECT_EQ(Skipped(0, 5, ""), 5);
-  EXPECT_EQ(Skipped(0, 0, ""), 0);
-  EXPECT_EQ(Skipped(0, -3, ""), 0);
-  EXPECT_EQ(Skipped(1, 0, U16(10) + std::string(8, 0)),
-            10);                        // region: the size counts itself
-  EXPECT_EQ(Skipped(1, 0, U16(1)), 2);  // too small: only the size word
-  EXPECT_EQ(Skipped(1, 0, U16(-6)), 2);
-  EXPECT_EQ(Skipped(3, 99, ""), 6);
-  EXPECT_EQ(Skipped(5, 0, U16(10) + std::string(10, 0)), 12);
-  EXPECT_EQ(Skipped(5, 0, U16(0)), 2);
-  EXPECT_EQ(Skipped(6, 0, U16(12) + std::string(10, 0)), 12);
-  EXPECT_EQ(Skipped(8, 4, ""), 0);
-  EXPECT_EQ(Skipped(-1, 4, ""), 0);
-}
-
-TEST(Skip, PixelPatterns) {
-  Version = 1;
-  EXPECT_EQ(Skipped(4, 0, U16(2) + std::string(14, 0)), 16);
-  // Type 1: pattern, pixel map of 2 rows of 2 bytes, colour table, image.
-  std::string pattern = U16(1) + std::string(8, '\0') + MapHeader(2, 2, true) +
-                        ColorTable(0) + std::string(4, '\0');
-  EXPECT_EQ(Skipped(4, 0, pattern), static_cast<long>(pattern.size()));
-  EXPECT_EQ(pattern.size(), 76u);
-}
-
-TEST(Skip, ColorTablesAndPixelMapHeaders) {
-  Version = 1;
-  EXPECT_EQ(Consumed(ColorTable(0), skipcolortable), 16);
-  EXPECT_EQ(Consumed(ColorTable(2), skipcolortable), 32);
-
-  uint16_t rowBytes = 0;
-  Rect bounds;
-  int isPixelMap = -1;
-  EXPECT_EQ(Consumed(MapHeader(300, 7, true),
-                     [&] { isPixelMap = skippixmap(&rowBytes, &bounds); }),
-            46);
-  EXPECT_EQ(isPixelMap, 1);
-  EXPECT_EQ(rowBytes, 300);
-  EXPECT_EQ(bounds.height, 7);
-  EXPECT_EQ(Consumed(MapHeader(4, 3, false),
-                     [&] { isPixelMap = skippixmap(&rowBytes, &bounds); }),
-            10);
-  EXPECT_EQ(isPixelMap, 0);
-  EXPECT_EQ(rowBytes, 4);
+  // Type 1 pattern: pattern, pixel map of 2 rows of 2 bytes, colour table,
+  // image.
+  const std::string pattern = U16(1) + std::string(8, '\0') +
+                              MapHeader(2, 2, true) + ColorTable(0) +
+                              std::string(4, '\0');
+  const struct {
+    int kind, count;
+    std::string bytes;
+    long taken;
+  } cases[] = {
+      {0, 5, "", 5},
+      {0, 0, "", 0},
+      {0, -3, "", 0},
+      {1, 0, U16(10) + std::string(8, 0), 10},  // the size counts itself
+      {1, 0, U16(1), 2},                        // too small: only the size
+      {1, 0, U16(-6), 2},
+      {3, 99, "", 6},
+      {4, 0, U16(2) + std::string(14, 0), 16},
+      {4, 0, pattern, 76},
+      {5, 0, U16(10) + std::string(10, 0), 12},
+      {5, 0, U16(0), 2},
+      {6, 0, U16(12) + std::string(10, 0), 12},
+      {8, 4, "", 0},
+      {-1, 4, "", 0}};
+  for (const auto &c : cases)
+    EXPECT_EQ(Skipped(c.kind, c.count, c.bytes), c.taken)
+        << "kind " << c.kind << ", " << c.bytes.size() << " bytes";
 }
 
 TEST(Skip, ImageRowsAndThePadOfVersion2) {
   for (int version : {1, 2}) {
     Version = version;
     SCOPED_TRACE(version);
-    // rowBytes 4, 10 rows: 40 bytes, not packed.
-    std::string plain = MapHeader(4, 10, false) + kCopyRects;
-    EXPECT_EQ(Skipped(2, 0, plain + std::string(40, '\x22')), 68);
+    // rowBytes 7, 4 rows: 28 bytes, not packed.
+    std::string plain = MapHeader(7, 4, false) + kCopyRects;
+    EXPECT_EQ(Skipped(2, 0, plain + std::string(28, '\x22')), 56);
     // rowBytes 3, 3 rows: 9 bytes, padded in version 2.
     std::string odd = MapHeader(3, 3, false) + kCopyRects;
     EXPECT_EQ(Skipped(2, 0, odd + std::string(10, '\x22')),
               version == 2 ? 38 : 37);
-    // rowBytes 100: a 1-byte count per row; 4 + 5 + 6 bytes in all.
-    std::string packed = MapHeader(100, 3, true) + ColorTable(0) + kCopyRects +
+    // A pixel map (its flag bit isn't part of rowBytes) with a colour table
+    // of 3 entries. rowBytes 8: a 1-byte count per row; 4 + 5 + 6 bytes.
+    std::string packed = MapHeader(8, 3, true) + ColorTable(2) + kCopyRects +
                          Hex("03 010203 04 01020304 05 0102030405 77");
-    EXPECT_EQ(Skipped(2, 0, packed), 10 + 36 + 16 + 18 + 15 + (version - 1));
-    // rowBytes 300: a 2-byte count per row; 3 + 4 bytes in all.
-    std::string wide = MapHeader(300, 2, true) + ColorTable(0) + kCopyRects +
+    EXPECT_EQ(Skipped(2, 0, packed), 10 + 36 + 32 + 18 + 15 + (version - 1));
+    // rowBytes 251: a 2-byte count per row; 3 + 4 bytes in all.
+    std::string wide = MapHeader(251, 2, true) + ColorTable(0) + kCopyRects +
                        Hex("0001 AA 0002 BBBB 77");
     EXPECT_EQ(Skipped(2, 0, wide), 10 + 36 + 16 + 18 + 7 + (version - 1));
     // With a mask region between the rectangles and the rows.
@@ -119,9 +93,7 @@ TEST(Skip, ImageRowsAndThePadOfVersion2) {
 }
 
 TEST(Skip, LengthsBeyondTheInputEndTheRun) {
-  runfilter::TempDir dir;
-  srefixture::Write(dir.path() + "/picttotov");
-  ASSERT_EQ(V_SrInit((dir.path() + "/picttotov").c_str(), "usenglish"), 0);
+  ASSERT_TRUE(srefixture::Load());
   Version = 2;
   // A 32-bit length with the top bit set is a length, not a negative count.
   EXPECT_EXIT(

@@ -1,4 +1,4 @@
-// Memory, channels, warnings, the instance record and the string helpers.
+// Memory, null channels, warnings and the string helpers.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -50,20 +50,10 @@ TEST(Memory, OversizedRequestsAbortSilently) {
   V_Free(block);
 }
 
-TEST(Channels, StreamsAndNullChannels) {
-  std::FILE *file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  Channel channel;
-  channel.stream = file;
-  EXPECT_EQ(V_ChannelWrite("hello", 1, 5, &channel), 5u);
-  EXPECT_EQ(V_ChannelTell(&channel), 5);
-  EXPECT_EQ(V_ChannelSeek(&channel, 1, SEEK_SET), 0);
-  char read[8] = {};
-  EXPECT_EQ(V_ChannelRead(read, 1, 8, &channel), 4u);
-  EXPECT_STREQ(read, "ello");
-  EXPECT_EQ(V_ChannelEof(&channel), 1);
-  std::fclose(file);
-
+// Channels on streams are used by every conversion; a null channel reads
+// nothing and writes to standard output.
+TEST(Channels, NullChannels) {
+  char read[1];
   EXPECT_EQ(V_ChannelRead(read, 1, 1, nullptr), 0u);
   EXPECT_EQ(V_ChannelSeek(nullptr, 0, SEEK_SET), -1);
   EXPECT_EQ(V_ChannelTell(nullptr), -1);

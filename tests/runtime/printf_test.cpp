@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/vok.h"
+#include "support/channels.h"
 
 namespace {
 
@@ -99,17 +100,9 @@ TEST(Printf, StringSinkRoomAndTermination) {
 }
 
 TEST(Printf, ChannelSinks) {
-  std::FILE *file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  Channel channel;
-  channel.stream = file;
-  EXPECT_EQ(V_Printf(&channel, "\t<BRect %.3f %.3f>\n", 1.0, 2.5), 21);
-  std::rewind(file);
-  char read[64] = {};
-  EXPECT_EQ(std::fread(read, 1, sizeof read, file), 21u);
-  EXPECT_STREQ(read, "\t<BRect 1.000 2.500>\n");
-  std::fclose(file);
-
+  testchannels::Channels channels("");
+  EXPECT_EQ(V_Printf(outputFP, "\t<BRect %.3f %.3f>\n", 1.0, 2.5), 21);
+  EXPECT_EQ(channels.Output(), "\t<BRect 1.000 2.500>\n");
   // A null channel writes to standard error, long literal runs in pieces.
   std::string run(600, 'w');
   testing::internal::CaptureStderr();

@@ -3,6 +3,7 @@
 #ifndef PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
 #define PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,8 +15,7 @@
 namespace testchannels {
 
 // inputFP reads `bytes` from a seekable temporary file; outputFP writes to
-// another one. Each test runs in a process of its own, so the channels
-// simply stay in place until the process ends.
+// another one, until the object goes.
 class Channels {
  public:
   explicit Channels(const std::string &bytes) {
@@ -27,6 +27,12 @@ class Channels {
     std::rewind(input_.stream);
     inputFP = &input_;
     outputFP = &output_;
+  }
+  ~Channels() {
+    if (inputFP == &input_) inputFP = nullptr;
+    if (outputFP == &output_) outputFP = nullptr;
+    std::fclose(input_.stream);
+    std::fclose(output_.stream);
   }
   Channels(const Channels &) = delete;
   Channels &operator=(const Channels &) = delete;
@@ -63,6 +69,16 @@ inline void PipeInput(const std::string &bytes) {
   static Channel input;
   input.stream = fdopen(fds[0], "r");
   inputFP = &input;
+}
+
+// The number of bytes `action` takes from `bytes`. Spare bytes follow so
+// that taking too much shows; writing anything is a failure.
+template <typename Action>
+long Consumed(const std::string &bytes, Action action) {
+  Channels channels(bytes + std::string(8, '\xEE'));
+  action();
+  EXPECT_EQ(channels.Output(), "") << "output written while skipping";
+  return channels.Consumed();
 }
 
 }  // namespace testchannels

@@ -4,10 +4,14 @@
 #ifndef PICTTOTOV_TESTS_SUPPORT_SRE_FIXTURE_H
 #define PICTTOTOV_TESTS_SUPPORT_SRE_FIXTURE_H
 
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "runtime/vok.h"
 #include "support/pict_bytes.h"
 #include "support/run_filter.h"
 
@@ -25,20 +29,27 @@ inline std::map<int, std::string> Texts() {
   return texts;
 }
 
-// The file's bytes: a 24-byte header with the count in its last word, one
-// index entry (number, absolute offset) per text in ascending order, then
-// the texts one per line.
+// A resource file laid out by hand: a 24-byte header with `count` in its
+// last word, the index entries (number, offset into `body`) and the body.
+inline std::string SreFile(uint32_t count,
+                           const std::vector<std::pair<int, uint32_t>> &index,
+                           const std::string &body) {
+  std::string file = std::string(20, '\0') + pictbytes::U32(count);
+  size_t base = file.size() + 6 * index.size();
+  for (const auto &[number, offset] : index)
+    file += pictbytes::U16(number) + pictbytes::U32(base + offset);
+  return file + body;
+}
+
+// The file of `texts`: the index in ascending order, one text per line.
 inline std::string SreBytes(const std::map<int, std::string> &texts) {
-  using pictbytes::U16;
-  using pictbytes::U32;
-  std::string header = std::string(20, '\0') + U32(texts.size());
-  size_t offset = header.size() + 6 * texts.size();
-  std::string index, lines;
+  std::vector<std::pair<int, uint32_t>> index;
+  std::string lines;
   for (const auto &[number, text] : texts) {
-    index += U16(number) + U32(static_cast<int64_t>(offset + lines.size()));
+    index.emplace_back(number, static_cast<uint32_t>(lines.size()));
     lines += text + "\n";
   }
-  return header + index + lines;
+  return SreFile(static_cast<uint32_t>(texts.size()), index, lines);
 }
 
 // Writes `<programPath>.sre`, the first file a program started as
@@ -58,6 +69,20 @@ inline runfilter::Options WithMessages(const runfilter::TempDir &dir,
   options.workdir = dir.path();
   Write(options.argv0);
   return options;
+}
+
+// Loads `texts` into this process's string resources; true on success.
+inline bool Load(const std::map<int, std::string> &texts = Texts()) {
+  runfilter::TempDir dir;
+  Write(dir.path() + "/picttotov", texts);
+  return V_SrInit((dir.path() + "/picttotov").c_str(), "usenglish") == 0;
+}
+
+// The usage text (messages 1011 to 1020) as the test messages read.
+inline std::string Usage(const std::string &program) {
+  std::string usage = "MSG 1011 " + program + "\n";
+  for (int n = 1012; n <= 1020; ++n) usage += "MSG " + std::to_string(n) + "\n";
+  return usage;
 }
 
 }  // namespace srefixture
