@@ -48,31 +48,24 @@ void ExpectDocument(const std::string &picture, const std::string &document,
 // odd operands are followed by a pad byte).
 std::string SkippedOpcodesV2() {
   const std::string region = U16(10) + RectBytes(0, 0, 10, 10);
-  return Op2(0x0000) + Op2(0x0001) + region +               // NOP, Clip
-         Op2(0x0005) + U16(1) + Op2(0x0006) + U32(2) +      // TxMode, SpExtra
-         Op2(0x0010) + U32(1) + U32(1) +                    // TxRatio
-         Op2(0x0011) + Hex("02 00") +                       // Version + pad
-         Op2(0x0015) + U16(0) + Op2(0x0016) + U16(0) +      // HFrac, ChExtra
-         Op2(0x0017) + Op2(0x0018) + Op2(0x0019) +          // reserved
-         Op2(0x001C) + Op2(0x001D) + Hex("FFFF 0000 0000")  // HiliteColor
-         + Op2(0x001E) + Op2(0x001F) + Hex("0000 FFFF 0000") + Op2(0x0024) +
-         U16(3) + Hex("010203 00") +                     // reserved, pad
-         Op2(0x002C) + U16(10) + std::string(10, 'x') +  // reserved
-         Op2(0x0033) + RectBytes(1, 2, 3, 4) +           // invertRect
-         Op2(0x0035) + RectBytes(1, 2, 3, 4) +           // reserved
-         Op2(0x003B) + Op2(0x003D) +                     // invertSameRect
-         Op2(0x0043) + RectBytes(1, 2, 3, 4) + Op2(0x004B) + Op2(0x0053) +
-         RectBytes(1, 2, 3, 4) + Op2(0x005B) + Op2(0x0063) +
-         RectBytes(1, 2, 3, 4) + U16(0) + U16(90) + Op2(0x006B) + U16(0) +
-         U16(90) +  // invertSameArc
-         Op2(0x0073) + U16(14) + RectBytes(0, 0, 5, 5) + U16(1) + U16(1) +
-         Op2(0x007B) + Op2(0x007F) +                    // reserved
-         Op2(0x0080) + region + Op2(0x0081) + region +  // frame, paint
-         Op2(0x0082) + region + Op2(0x0084) + region +  // erase, fill
-         Op2(0x0087) + region +                         // reserved
-         Op2(0x0088) + Op2(0x008C) + Op2(0x008F) +      // SameRgn
-         Op2(0x0092) + U16(1) + Hex("AA 00") +          // reserved, pad
-         Op2(0x009F) + U16(0);
+  const std::string rect = RectBytes(1, 2, 3, 4);
+  return Hex("0000 0001") + region +                     // NOP, Clip
+         Hex("0005 0001 0006 00000002") +                // TxMode, SpExtra
+         Hex("0010 00000001 00000001") +                 // TxRatio
+         Hex("0011 02 00 0015 0000 0016 0000") +         // Version + pad, HFrac
+         Hex("0017 0018 0019 001C 001D FFFF00000000") +  // HiliteColor
+         Hex("001E 001F 0000FFFF0000") +                 // OpColor
+         Hex("0024 0003 010203 00") +                    // reserved, pad
+         Hex("002C 000A") + std::string(10, 'x') +       // reserved
+         Hex("0033") + rect + Hex("0035") + rect +       // invertRect, reserved
+         Hex("003B 003D 0043") + rect + Hex("004B 0053") + rect +
+         Hex("005B 0063") + rect + Hex("0000 005A 006B 0000 005A") +  // arcs
+         Hex("0073 000E") + RectBytes(0, 0, 5, 5) + Hex("0001 0001") +
+         Hex("007B 007F") +                                // reserved
+         Hex("0080") + region + Hex("0081") + region +     // frame, paint
+         Hex("0082") + region + Hex("0084") + region +     // erase, fill
+         Hex("0087") + region +                            // reserved
+         Hex("0088 008C 008F 0092 0001 AA 00 009F 0000");  // SameRgn, pad
 }
 
 // The same families in a version 1 picture: one-byte opcodes, no padding.
@@ -87,22 +80,58 @@ std::string SkippedOpcodesV1() {
          U16(1) + Hex("84") + region + Hex("8B 9A") + U16(2) + Hex("ABCD");
 }
 
-TEST(Skeleton, EmptyPicturesOfBothVersions) {
-  ExpectDocument(PictV1(""), tov::Document(""));
-  ExpectDocument(PictV2(""), tov::Document(""));
-  // Version 2 without the header opcode, and with a second one.
-  std::string bare = pictbytes::Preamble({}, true) + Hex("0011 02FF 00FF");
-  ExpectDocument(bare, tov::Document(""));
-  ExpectDocument(PictV2(pictbytes::HeaderOpV2()), tov::Document(""));
+// Pictures that draw nothing, from a file and from a pipe.
+TEST(Skeleton, PicturesThatDrawNothing) {
+  const std::string preamble = pictbytes::Preamble({}, true);
+  const std::string empty = tov::Document(""), units = "<Units Upt >\n";
+  const std::vector<std::string> frameMode{"-aframe"};
+  // In version 2 the version opcode inside the picture takes one byte; the
+  // next opcode follows one pad byte later, whatever the pad byte holds.
+  const std::string odd = Op2(0x0011) + Hex("02 FF") + Op2(0x001E);
+  const struct {
+    std::string picture;
+    std::vector<std::string> args;
+    std::string document;
+  } cases[] = {
+      {PictV1(""), {}, empty},
+      {PictV2(""), {}, empty},
+      // Version 2 without the header opcode, and with a second one.
+      {preamble + Hex("0011 02FF 00FF"), {}, empty},
+      {PictV2(pictbytes::HeaderOpV2()), {}, empty},
+      // Frame-contents mode writes only the units.
+      {PictV1("", {}, false), frameMode, units},
+      {PictV2(SkippedOpcodesV2(), {}, false), frameMode, units},
+      // The version number itself is not looked at.
+      {preamble + Hex("11 02 FF"), {}, empty},
+      {preamble + Hex("0011 0001 00FF"), {}, empty},
+      {PictV1(SkippedOpcodesV1()), {}, empty},
+      {PictV2(SkippedOpcodesV2()), {}, empty},
+      {PictV2(odd), {}, empty},
+      {PictV2(odd, {}, false), frameMode, units},
+      // In version 1 the same bytes are read one after the other.
+      {PictV1(Hex("11 02 1E")), {}, empty},
+      // Opcodes without a handler are skipped by their size.
+      {PictV2(Hex("00A2 0003 010203 00 00AF 0000 00B0 00CF 00D0 00000002 0102"
+                  "00FE 00000000 0100 0000 7F00") +
+              std::string(254, '\xFF') +
+              Hex("8000 80FF 8100 00000001 0100 8200 00000004 00FF00FF FFFF"
+                  "00000000")),
+       {},
+       empty},
+      {PictV1(Hex("A2 0002 00FF B0 CF D0 00000001 FF FE 00000000")), {}, empty},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i));
+    ExpectDocument(cases[i].picture, cases[i].document, cases[i].args);
+  }
 }
 
+// The page is at least 612 x 792 and grows with the frame.
 TEST(Skeleton, PageAndFrameSizesFollowThePictureFrame) {
-  struct Case {
+  const struct {
     Frame frame;
     int w, h, fw, fh;
-  };
-  const Case cases[] = {
-      {{0, 0, 100, 200}, 612, 792, 200, 100},
+  } cases[] = {
       {{-10, -50, 790, 650}, 750, 810, 800, 820},
       {{0, 0, 100, 700}, 700, 792, 700, 100},
       {{0, 0, 100, 611}, 612, 792, 611, 100},
@@ -112,81 +141,47 @@ TEST(Skeleton, PageAndFrameSizesFollowThePictureFrame) {
       {{100, 200, 0, 0}, 612, 792, 200, 100},  // corners in reverse order
       {{-32768, -32768, 32767, 32767}, 98303, 98303, 131071, 131071},
   };
-  for (const Case &c : cases) {
-    std::string expected = tov::Prolog(c.w, c.h, c.fw, c.fh) + tov::Epilog();
+  for (const auto &c : cases) {
     Result result = Convert(PictV1("", c.frame));
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, expected) << c.w << "x" << c.h;
+    EXPECT_EQ(result.out, tov::Prolog(c.w, c.h, c.fw, c.fh) + tov::Epilog())
+        << c.w << "x" << c.h;
   }
 }
 
-TEST(Skeleton, FrameContentsModeWritesOnlyTheUnits) {
-  ExpectDocument(PictV1("", {}, false), "<Units Upt >\n", {"-aframe"});
-  ExpectDocument(PictV2(SkippedOpcodesV2(), {}, false), "<Units Upt >\n",
-                 {"-aframe"});
-  // A picture with the file header is no picture in this mode.
-  Result withHeader = Convert(PictV1(""), {"-aframe"});
-  EXPECT_EQ(withHeader.status, 1);
-  EXPECT_EQ(withHeader.err, "MSG 1006\n");
-  EXPECT_EQ(withHeader.out, "");
-}
-
-TEST(Skeleton, AnythingButVersion1Or2IsRefusedBeforeWriting) {
+// Inputs refused or cut short end with their message; what was written
+// before the end of the input stays.
+TEST(Skeleton, RefusedAndShortInputs) {
   const std::string preamble = pictbytes::Preamble({}, true);
-  for (const std::string &version : {Hex("12 01 FF"), Hex("00 12 02FF 00FF"),
-                                     Hex("0000 0011 02FF 00FF"), Hex("FF")}) {
-    Result result = Convert(preamble + version);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "MSG 1006\n");
-    EXPECT_EQ(result.out, "");
+  const std::string whole = PictV2("");
+  const std::string prolog = tov::Prolog(612, 792, 200, 100);
+  const struct {
+    std::string picture;
+    std::vector<std::string> args;
+    std::string err, out;
+  } cases[] = {
+      // A picture with the file header is no picture in frame mode.
+      {PictV1(""), {"-aframe"}, "MSG 1006\n", ""},
+      // Anything but version 1 or 2 is refused before writing.
+      {preamble + Hex("12 01 FF"), {}, "MSG 1006\n", ""},
+      {preamble + Hex("00 12 02FF 00FF"), {}, "MSG 1006\n", ""},
+      {preamble + Hex("0000 0011 02FF 00FF"), {}, "MSG 1006\n", ""},
+      {preamble + Hex("FF"), {}, "MSG 1006\n", ""},
+      {"", {}, "MSG 1007\n", ""},
+      {std::string(100, '\0'), {}, "MSG 1008\n", ""},
+      // A comment whose payload is cut short.
+      {PictV1(Hex("A1 0064 0032") + "short"), {}, "MSG 1008\n", prolog},
+      {whole.substr(0, whole.size() - 2) + Op2(0x0000),
+       {},
+       "MSG 1008\n",
+       prolog},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Result result = Convert(cases[i].picture, cases[i].args);
+    EXPECT_EQ(result.status, 1) << "case " << i;
+    EXPECT_EQ(result.err, cases[i].err) << "case " << i;
+    EXPECT_EQ(result.out, cases[i].out) << "case " << i;
   }
-  // The version number itself is not looked at.
-  ExpectDocument(preamble + Hex("11 02 FF"), tov::Document(""));
-  ExpectDocument(preamble + Hex("0011 0001 00FF"), tov::Document(""));
-}
-
-TEST(Skeleton, SkippedOpcodesWriteNothing) {
-  ExpectDocument(PictV1(SkippedOpcodesV1()), tov::Document(""));
-  ExpectDocument(PictV2(SkippedOpcodesV2()), tov::Document(""));
-}
-
-TEST(Skeleton, OpcodesWithoutHandlerAreSkippedBySize) {
-  std::string v2 = Op2(0x00A2) + U16(3) + Hex("010203 00") +  // pad
-                   Op2(0x00AF) + U16(0) + Op2(0x00B0) + Op2(0x00CF) +
-                   Op2(0x00D0) + U32(2) + Hex("0102") + Op2(0x00FE) + U32(0) +
-                   Op2(0x0100) + Hex("0000") + Op2(0x7F00) +
-                   std::string(254, '\xFF') + Op2(0x8000) + Op2(0x80FF) +
-                   Op2(0x8100) + U32(1) + Hex("01 00") + Op2(0x8200) + U32(4) +
-                   Hex("00FF 00FF") + Op2(0xFFFF) + U32(0);
-  ExpectDocument(PictV2(v2), tov::Document(""));
-  std::string v1 = Hex("A2") + U16(2) + Hex("00FF") + Hex("B0 CF D0") + U32(1) +
-                   Hex("FF") + Hex("FE") + U32(0);
-  ExpectDocument(PictV1(v1), tov::Document(""));
-}
-
-TEST(Skeleton, Version2OpcodesAreReadAtEvenFilePositions) {
-  // The version opcode inside the picture takes one byte; the next opcode
-  // follows one pad byte later, whatever the pad byte holds.
-  std::string odd = Op2(0x0011) + Hex("02 FF") + Op2(0x001E);
-  ExpectDocument(PictV2(odd), tov::Document(""));
-  ExpectDocument(PictV2(odd, {}, false), "<Units Upt >\n", {"-aframe"});
-  // In version 1 the same bytes are read one after the other.
-  ExpectDocument(PictV1(Hex("11 02 1E")), tov::Document(""));
-}
-
-TEST(Skeleton, ShortInputsEndWithTheirMessage) {
-  Result empty = Convert("");
-  EXPECT_EQ(empty.status, 1);
-  EXPECT_EQ(empty.err, "MSG 1007\n");
-  Result inHeader = Convert(std::string(100, '\0'));
-  EXPECT_EQ(inHeader.status, 1);
-  EXPECT_EQ(inHeader.err, "MSG 1008\n");
-  std::string whole = PictV2("");
-  Result noEnd = Convert(whole.substr(0, whole.size() - 2) + Op2(0x0000));
-  EXPECT_EQ(noEnd.status, 1);
-  EXPECT_EQ(noEnd.err, "MSG 1008\n");
-  // Output written before the end of the input stays.
-  EXPECT_EQ(noEnd.out, tov::Prolog(612, 792, 200, 100));
 }
 
 // Every prefix of a whole picture ends with 1007 or 1008 and never with a

@@ -9,7 +9,6 @@
 
 #include "support/pict_bytes.h"
 #include "support/run_filter.h"
-#include "support/sre_fixture.h"
 #include "support/tov_document.h"
 
 namespace {
@@ -32,6 +31,7 @@ using tov::Object;
 // top 10, left 20, bottom 30, right 60 under a pen of 1 at scale 1.
 const std::string kBox = BRect("20.500 10.500 39.000 19.000");
 const std::string kZeroBox = BRect("0.000 0.000 0.000 0.000");
+const std::string kSmallBox = BRect("0.500 0.500 9.000 9.000");
 const std::string kNoRadius = "\t<Radius 0.000>\n";
 
 std::string Arc(const std::string &attributes, const std::string &box,
@@ -56,14 +56,6 @@ std::string Rect1(int op, int top, int left, int bottom, int right) {
   return U8(op) + RectBytes(top, left, bottom, right);
 }
 std::string Shape1(int op) { return Rect1(op, 10, 20, 30, 60); }
-
-TEST(ShapesE2E, FramedRectangle) {
-  EXPECT_EQ(Convert(PictV1(Shape1(0x30))),
-            Document(Object("Rectangle", Framed() + kBox)));
-  // Corners in reverse order give the same object; version 2 the same.
-  EXPECT_EQ(Convert(PictV2(Op2(0x30) + RectBytes(30, 60, 10, 20))),
-            Document(Object("Rectangle", Framed() + kBox)));
-}
 
 // Every verb of the three shape types and their Same variants, with pen,
 // fill and background patterns and colours set.
@@ -105,27 +97,19 @@ TEST(ShapesE2E, EveryVerbOfEveryShape) {
   EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
 }
 
-TEST(ShapesE2E, FillThenFrameSameIsOneObject) {
-  const std::string picture = U8(0x0A) + Hex("CC CC CC CC CC CC CC CC") +
-                              Shape1(0x31) + U8(0x38) +  // paint, frame
-                              Shape1(0x42) + U8(0x48) +  // erase, frame
-                              Shape1(0x54) + U8(0x58);   // fill, frame
-  EXPECT_EQ(
-      Convert(PictV1(picture)),
-      Document(Object("Rectangle", FilledAndFramed() + kBox) +
-               Object("RoundRect", FilledAndFramed(0, 15) + kBox + kNoRadius) +
-               Object("Ellipse", FilledAndFramed(0, 10) + kBox)));
-  EXPECT_EQ(Convert(PictV2(Op2(0x31) + RectBytes(10, 20, 30, 60) + Op2(0x38))),
-            Document(Object("Rectangle", FilledAndFramed() + kBox)));
-}
-
-TEST(ShapesE2E, MergeNearMissesAndSameBeforeAnyShape) {
+// A fill is held back and merged with a frame-same of its shape type that
+// follows at once. The steps make one picture, each with what it writes.
+TEST(ShapesE2E, ShapeSequences) {
   const std::pair<std::string, std::string> steps[] = {
       // Same variants before any shape of their type use a zero box.
       {U8(0x39) + U8(0x48) + U8(0x5A),
        Object("Rectangle", Filled() + kZeroBox) +
            Object("RoundRect", Framed() + kZeroBox + kNoRadius) +
            Object("Ellipse", Filled(0, 15) + kZeroBox)},
+      // paint, erase, fill, each followed by its frame-same: one object.
+      {Shape1(0x31) + U8(0x38) + Shape1(0x42) + U8(0x48),
+       Object("Rectangle", FilledAndFramed() + kBox) +
+           Object("RoundRect", FilledAndFramed(0, 15) + kBox + kNoRadius)},
       // paintRect then frameSameOval: another shape type, the oval's box is
       // still the initial one.
       {Shape1(0x31) + U8(0x58), Object("Rectangle", Filled() + kBox) +
@@ -144,6 +128,13 @@ TEST(ShapesE2E, MergeNearMissesAndSameBeforeAnyShape) {
       {Shape1(0x31) + Rect1(0x33, 0, 0, 5, 5) + U8(0x38),
        Object("Rectangle", Filled() + kBox) +
            Object("Rectangle", Framed() + kBox)},
+      // The fill ink (10 here) merged with the frame.
+      {U8(0x0A) + Hex("CC CC CC CC CC CC CC CC") + Shape1(0x54) + U8(0x58),
+       Object("Ellipse", FilledAndFramed(0, 10) + kBox)},
+      // A 2-unit-wide rectangle under a 3-unit pen: width -1.
+      {U8(0x07) + U16(3) + U16(3) + Rect1(0x30, 0, 0, 10, 2),
+       Object("Rectangle",
+              Framed(0, 0, "3.000") + BRect("1.500 1.500 -1.000 7.000"))},
   };
   std::string picture, objects;
   for (const auto &[bytes, written] : steps) {
@@ -151,14 +142,6 @@ TEST(ShapesE2E, MergeNearMissesAndSameBeforeAnyShape) {
     objects += written;
   }
   EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
-}
-
-TEST(ShapesE2E, PenWiderThanTheShape) {
-  // A 2-unit-wide rectangle under a 3-unit pen: width -1.
-  EXPECT_EQ(
-      Convert(PictV1(U8(0x07) + U16(3) + U16(3) + Rect1(0x30, 0, 0, 10, 2))),
-      Document(Object("Rectangle", Framed(0, 0, "3.000") +
-                                       BRect("1.500 1.500 -1.000 7.000"))));
 }
 
 TEST(ShapesE2E, PenModeTwentyThreeDropsShapes) {
@@ -177,15 +160,14 @@ TEST(ShapesE2E, PenModeTwentyThreeDropsShapes) {
 }
 
 TEST(ShapesE2E, ScaleOriginAndThinLinesAcrossObjects) {
-  const std::string picture = Shape1(0x30) +  // initial pen 1.0, unscaled
-                              U8(0x07) + U16(2) + U16(2) +  // pen 2 x 2 = 4
-                              U8(0x0B) + U16(3) + U16(5) +  // corner 4 x 2 = 8
-                              Rect1(0x40, 0, 0, 10, 10) +   //
-                              U8(0x0C) + U16(-5) +
-                              U16(-10) +      // origin h -10, v -5
-                              Shape1(0x50) +  //
-                              U8(0x07) + U16(0) + U16(1) +  // pen 0 x 2 = 0
-                              Shape1(0x30);
+  const std::string picture =                     //
+      Shape1(0x30) +                              // initial pen 1.0, unscaled
+      U8(0x07) + U16(2) + U16(2) +                // pen 2 x 2 = 4
+      U8(0x0B) + U16(3) + U16(5) +                // corner 4 x 2 = 8
+      Rect1(0x40, 0, 0, 10, 10) +                 //
+      U8(0x0C) + U16(-5) + U16(-10) +             // origin h -10, v -5
+      Shape1(0x50) +                              //
+      U8(0x07) + U16(0) + U16(1) + Shape1(0x30);  // pen 0 x 2 = 0
   const std::string objects =
       Object("Rectangle",
              Framed(0, 0, "0.500") + BRect("40.500 20.500 79.000 39.000")) +
@@ -218,18 +200,24 @@ TEST(ShapesE2E, ArcsKeepTheirAnglesAndButtCaps) {
   EXPECT_EQ(Convert(PictV1(picture)), Document(objects));
 }
 
-TEST(ShapesE2E, StateOpcodesInVersionTwo) {
-  // RGB foreground (pure red), a dithered fill pixel pattern in green, and a
-  // pen pattern; then a fill and a frame.
+TEST(ShapesE2E, VersionTwo) {
+  // A paint merged with the frame-same word that follows; an RGB foreground
+  // (pure red); a dithered fill pixel pattern in green; a full pen pixel
+  // pattern (2 rows of 2 bytes, one colour) that keeps the separation; then
+  // a fill and a frame given with its corners in reverse order.
   const std::string picture =
+      Op2(0x31) + RectBytes(10, 20, 30, 60) + Op2(0x38) +    //
       Op2(0x1A) + U16(0xFFFF) + U16(0x0000) + U16(0x00FF) +  //
       Op2(0x14) + U16(2) + Hex("AA 55 AA 55 AA 55 AA 55") + U16(0) +
-      U16(0xFF00) + U16(0) +                        //
-      Op2(0x09) + Hex("88 22 88 22 88 22 88 22") +  //
-      Op2(0x34) + RectBytes(10, 20, 30, 60) +       //
-      Op2(0x30) + RectBytes(10, 20, 30, 60);
+      U16(0xFF00) + U16(0) +                                         //
+      Op2(0x13) + U16(1) + Hex("88 22 88 22 88 22 88 22") +          //
+      U16(0x8002) + RectBytes(0, 0, 2, 8) + std::string(36, '\0') +  //
+      std::string(6, '\0') + U16(0) + std::string(8, '\0') +         // colours
+      Hex("01 02 03 04") + Op2(0x34) + RectBytes(10, 20, 30, 60) +   //
+      Op2(0x30) + RectBytes(30, 60, 10, 20);
   EXPECT_EQ(Convert(PictV2(picture)),
-            Document(Object("Rectangle", Filled(3, 3) + kBox) +
+            Document(Object("Rectangle", FilledAndFramed() + kBox) +
+                     Object("Rectangle", Filled(3, 3) + kBox) +
                      Object("Rectangle", Framed(2, 4) + kBox)));
 }
 
@@ -302,32 +290,17 @@ TEST(GroupsE2E, GroupsAndComments) {
               U16(140) + Op2(0x30) + RectBytes(0, 1, 10, 11) + Op2(0x30) +
               RectBytes(0, 2, 10, 12) + Op2(0xA0) + U16(141)),
        InGroup(1, 1) + InGroup(2, 1) + Group(1, 0)},
+      // Ovals and arcs are members too.
+      {PictV1(kBegin + Rect1(0x51, 0, 0, 10, 10) + U8(0x59) +
+              Rect1(0x60, 0, 0, 10, 10) + U16(0) + U16(90) + kEnd),
+       Object("Ellipse", "\t<GroupID 1>\n" + Filled() + kSmallBox) +
+           Object("Ellipse", "\t<GroupID 1>\n" + Filled() + kSmallBox) +
+           Arc("\t<GroupID 1>\n" + Framed(), "0.500 0.500 9.000 9.000", 0, 90) +
+           Group(1, 0)},
   };
   for (size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(Convert(cases[i].first), Document(cases[i].second))
         << "case " << i;
-}
-
-TEST(GroupsE2E, GroupsOfEveryShape) {
-  const std::string picture =
-      kBegin + U8(0x51) + RectBytes(0, 0, 10, 10) + U8(0x59) +  // two ovals
-      U8(0x60) + RectBytes(0, 0, 10, 10) + U16(0) + U16(90) + kEnd;
-  const std::string painted =
-      "\t<GroupID 1>\n" + Filled() + BRect("0.500 0.500 9.000 9.000");
-  EXPECT_EQ(Convert(PictV1(picture)),
-            Document(Object("Ellipse", painted) + Object("Ellipse", painted) +
-                     Arc("\t<GroupID 1>\n" + Framed(),
-                         "0.500 0.500 9.000 9.000", 0, 90) +
-                     Group(1, 0)));
-}
-
-TEST(GroupsE2E, CommentPayloadCutShortEndsTheRun) {
-  runfilter::TempDir dir;
-  runfilter::Result result = runfilter::Run(
-      PictV1(U8(0xA1) + U16(100) + U16(50) + "short"), {},
-      srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "MSG 1008\n");
 }
 
 }  // namespace
