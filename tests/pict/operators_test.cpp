@@ -78,31 +78,26 @@ TEST(Operators, SkippingHandlersTakeExactlyTheirOperands) {
 // Until text lines and images are written, their opcodes are read past.
 TEST(Operators, TextAndImageOpcodesTakeTheirOperands) {
   // A bitmap of 3 rows of 3 bytes: 9 bytes, padded in version 2.
-  const std::string bitmap = U16(3) + RectBytes(0, 0, 3, 24) +
-                             std::string(18, '\0') + std::string(9, 'U');
-  const std::string masked = U16(3) + RectBytes(0, 0, 3, 24) +
-                             std::string(18, '\0') + U16(10) +
-                             std::string(8, '\0') + std::string(9, 'U');
+  const std::string map = U16(3) + RectBytes(0, 0, 3, 24) + std::string(18, 0);
+  const std::string rows(9, 'U'), mask = U16(10) + std::string(8, 0);
   const struct {
     void (*handler)();
     std::string operands;
     long version1, version2;
-  } cases[] = {
-      {op_TxFont, U16(3), 2, 2},
-      {op_TxFace, Hex("01"), 1, 2},
-      {op_TxSize, U16(0), 2, 2},
-      {op_LongText, U16(20) + U16(10) + Hex("02 4869"), 7, 8},
-      {op_LongText, U16(20) + U16(10) + Hex("01 48"), 6, 6},
-      {op_DHText, Hex("05 02 4869"), 4, 4},
-      {op_DHText, Hex("05 01 48"), 3, 4},
-      {op_DVText, Hex("05 00"), 2, 2},
-      {op_DHDVText, Hex("05 06 00"), 3, 4},
-      {op_DHDVText, Hex("05 06 01 48"), 4, 4},
-      {op_BitsRect, bitmap, 37, 38},
-      {op_PackBitsRect, bitmap, 37, 38},
-      {op_BitsRgn, masked, 47, 48},
-      {op_PackBitsRgn, masked, 47, 48},
-  };
+  } cases[] = {{op_TxFont, U16(3), 2, 2},
+               {op_TxFace, Hex("01"), 1, 2},
+               {op_TxSize, U16(0), 2, 2},
+               {op_LongText, U16(20) + U16(10) + Hex("02 4869"), 7, 8},
+               {op_LongText, U16(20) + U16(10) + Hex("01 48"), 6, 6},
+               {op_DHText, Hex("05 02 4869"), 4, 4},
+               {op_DHText, Hex("05 01 48"), 3, 4},
+               {op_DVText, Hex("05 00"), 2, 2},
+               {op_DHDVText, Hex("05 06 00"), 3, 4},
+               {op_DHDVText, Hex("05 06 01 48"), 4, 4},
+               {op_BitsRect, map + rows, 37, 38},
+               {op_PackBitsRect, map + rows, 37, 38},
+               {op_BitsRgn, map + mask + rows, 47, 48},
+               {op_PackBitsRgn, map + mask + rows, 47, 48}};
   for (int version : {1, 2}) {
     Version = version;
     for (const auto &c : cases)

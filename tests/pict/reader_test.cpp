@@ -1,8 +1,10 @@
-// The byte-level reader: values, opcodes and word alignment, the end of the
-// input, and the decoding of values already in memory.
+// Reading the picture: values, opcodes and word alignment, the decoding of
+// values already in memory, the operand structures that are skipped (image
+// data is padded in version 2 only), and the end of the input.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "driver/driver.h"
 #include "pict/pict.h"
@@ -13,6 +15,10 @@
 namespace {
 
 using pictbytes::Hex;
+using pictbytes::RectBytes;
+using pictbytes::U16;
+using pictbytes::U32;
+using testchannels::Consumed;
 
 std::string RectText(const Rect &rect) {
   return std::to_string(rect.x) + " " + std::to_string(rect.y) + " " +
@@ -21,13 +27,10 @@ std::string RectText(const Rect &rect) {
 
 TEST(Reader, ValuesAreBigEndianAndRectanglesNormalised) {
   testchannels::Channels channels(
-      Hex("FFFE 8001 12345678 000A 0014 0005 0008 FFF6 FFEC 000A 0014 AB"));
-  uint16_t unsignedWord = 0;
-  ReadUShort(&unsignedWord);
-  EXPECT_EQ(unsignedWord, 0xFFFE);
-  int16_t signedWord = 0;
-  ReadShort(&signedWord);
-  EXPECT_EQ(signedWord, -32767);
+      Hex("8001 12345678 000A 0014 0005 0008 FFF6 FFEC 000A 0014 AB"));
+  int16_t word = 0;
+  ReadShort(&word);
+  EXPECT_EQ(word, -32767);
   int32_t value = 0;
   ReadLong(&value);
   EXPECT_EQ(value, 0x12345678);
@@ -41,23 +44,7 @@ TEST(Reader, ValuesAreBigEndianAndRectanglesNormalised) {
   unsigned char byte = 0;
   ReadByte(&byte);
   EXPECT_EQ(byte, 0xAB);
-  EXPECT_EQ(GetByteCount(), 25);
-}
-
-TEST(Reader, ReadStringAndPictSkip) {
-  testchannels::Channels channels(Hex("41 42 43 44 45 46"));
-  unsigned char buffer[4] = {};
-  EXPECT_EQ(ReadString(buffer, 0), buffer);
-  EXPECT_EQ(ReadString(buffer, 3), buffer + 3);
-  EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), 3), "ABC");
-  PictSkip(0);
-  PictSkip(-5);
-  EXPECT_EQ(channels.Consumed(), 3);
-  PictSkip(2);
-  unsigned char byte = 0;
-  ReadByte(&byte);
-  EXPECT_EQ(byte, 0x46);
-  EXPECT_EQ(GetByteCount(), 6);
+  EXPECT_EQ(GetByteCount(), 23);
 }
 
 TEST(Reader, GetShortAndGetFixed) {
@@ -121,23 +108,100 @@ TEST(Reader, PeekedOpcodeIsDeliveredOnceExceptNop) {
   EXPECT_EQ(opcode, 0x00FF);
 }
 
-// An empty input or one cut short is checked on whole runs; here, the
-// word alignment meets the end of the input, in a file and in a pipe.
-TEST(Reader, AlignmentAtTheEndOfInputIsFatal) {
+long Skipped(int kind, int32_t count, const std::string &bytes) {
+  return Consumed(bytes, [&] { skip(kind, count); });
+}
+
+// Row bytes, bounds of `rows` rows; 36 more bytes for a pixel map.
+std::string MapHeader(int rowBytes, int rows, bool pixelMap) {
+  return U16(pixelMap ? rowBytes | 0x8000 : rowBytes) +
+         RectBytes(0, 0, rows, 16) + (pixelMap ? std::string(36, '\0') : "");
+}
+
+// A colour table of n + 1 entries.
+std::string ColorTable(int n) {
+  return std::string(6, '\0') + U16(n) + std::string(8 * (n + 1), '\x11');
+}
+
+const std::string kCopyRects(18, '\0');
+
+// The structures of the skipping opcode handlers are checked through the
+// handlers; here, a negative count, regions too small for their own size
+// word (only the word goes), unknown kinds, and the pixel patterns.
+TEST(Skip, EdgeSizesAndPixelPatterns) {
+  Version = 1;
+  // Type 1 pattern: pattern, pixel map of 2 rows of 2 bytes, colour table,
+  // image.
+  const std::string pattern = U16(1) + std::string(8, '\0') +
+                              MapHeader(2, 2, true) + ColorTable(0) +
+                              std::string(4, '\0');
+  const struct {
+    int kind, count;
+    std::string bytes;
+    long taken;
+  } cases[] = {{0, -3, "", 0},     {1, 0, U16(1), 2},
+               {1, 0, U16(-6), 2}, {8, 4, "", 0},
+               {-1, 4, "", 0},     {4, 0, U16(2) + std::string(14, 0), 16},
+               {4, 0, pattern, 76}};
+  for (const auto &c : cases)
+    EXPECT_EQ(Skipped(c.kind, c.count, c.bytes), c.taken)
+        << "kind " << c.kind << ", " << c.bytes.size() << " bytes";
+}
+
+// Unpacked rows, and packed rows with byte and word counts; the image data
+// is padded to an even length in version 2. The image opcodes check an odd
+// unpacked image and a mask region.
+TEST(Skip, ImageRowsAndThePadOfVersion2) {
+  for (int version : {1, 2}) {
+    Version = version;
+    SCOPED_TRACE(version);
+    // rowBytes 7, 4 rows: 28 bytes, not packed.
+    std::string plain = MapHeader(7, 4, false) + kCopyRects;
+    EXPECT_EQ(Skipped(2, 0, plain + std::string(28, '\x22')), 56);
+    // A pixel map (its flag bit isn't part of rowBytes) with a colour table
+    // of 3 entries. rowBytes 8: a 1-byte count per row; 4 + 5 + 6 bytes.
+    std::string packed = MapHeader(8, 3, true) + ColorTable(2) + kCopyRects +
+                         Hex("03 010203 04 01020304 05 0102030405 77");
+    EXPECT_EQ(Skipped(2, 0, packed), 10 + 36 + 32 + 18 + 15 + (version - 1));
+    // rowBytes 251: a 2-byte count per row; 3 + 4 bytes in all.
+    std::string wide = MapHeader(251, 2, true) + ColorTable(0) + kCopyRects +
+                       Hex("0001 AA 0002 BBBB 77");
+    EXPECT_EQ(Skipped(2, 0, wide), 10 + 36 + 16 + 18 + 7 + (version - 1));
+  }
+}
+
+// An empty input or one cut short is checked on whole runs; here, the word
+// alignment meets the end of a file and of a pipe, and lengths reach beyond
+// the input.
+TEST(Reader, ReadingBeyondTheInputEndsTheRun) {
   ASSERT_TRUE(srefixture::Load());
   Version = 2;
-  for (bool pipe : {false, true}) {
+  const std::function<void()> byteThenOpcode = [] {
+    unsigned char byte = 0;
+    ReadByte(&byte);
+    uint16_t opcode = 0;
+    getopcode(&opcode);
+  };
+  const struct {
+    std::string bytes;
+    bool pipe;
+    std::function<void()> action;
+  } cases[] = {
+      {Hex("01"), false, byteThenOpcode},
+      {Hex("01"), true, byteThenOpcode},
+      // A 32-bit length with the top bit set is a length, not a count < 0.
+      {U32(0x80000000) + "abc", false, [] { SkipReservedOpcode(0x8201); }},
+      {MapHeader(300, 2, false) + kCopyRects + U16(0x4000), false,
+       [] { skip(2, 0); }}};
+  for (const auto &c : cases) {
     EXPECT_EXIT(
         {
-          testchannels::Channels channels(Hex("01"));
-          if (pipe) testchannels::PipeInput(Hex("01"));
-          unsigned char byte = 0;
-          ReadByte(&byte);
-          uint16_t opcode = 0;
-          getopcode(&opcode);
+          testchannels::Channels channels(c.bytes);
+          if (c.pipe) testchannels::PipeInput(c.bytes);
+          c.action();
         },
         ::testing::ExitedWithCode(1), "^MSG 1008\n$")
-        << (pipe ? "pipe" : "file");
+        << c.bytes.size() << " bytes" << (c.pipe ? " from a pipe" : "");
   }
 }
 
