@@ -1,6 +1,7 @@
 // Unit tests of the drawing state and the pattern and colour conversions,
-// driven through the input and output channels. Whatever a whole picture
-// shows is tested end to end; these pin the rules pictures rarely reach.
+// driven through the input and output channels; each test starts from the
+// process-start state. Whatever a whole picture shows is tested end to end;
+// these pin the rules pictures rarely reach.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,7 +10,6 @@
 
 #include "driver/driver.h"
 #include "graphics/graphics.h"
-#include "pict/pict.h"
 #include "support/channels.h"
 #include "support/pict_bytes.h"
 
@@ -20,15 +20,7 @@ using pictbytes::U16;
 using pictbytes::U32;
 using testchannels::Channels;
 
-class StateTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Initstateops();
-    Version = 2;
-  }
-};
-
-TEST_F(StateTest, PatternsBecomeFillNumbers) {
+TEST(State, PatternsBecomeFillNumbers) {
   const struct {
     const char *pattern;
     int32_t ink;
@@ -65,7 +57,7 @@ TEST_F(StateTest, PatternsBecomeFillNumbers) {
   }
 }
 
-TEST_F(StateTest, PatternComparisonAndRolling) {
+TEST(State, PatternComparisonAndRolling) {
   auto bytes = [](const std::string &s) {
     return reinterpret_cast<const unsigned char *>(s.data());
   };
@@ -89,7 +81,7 @@ TEST_F(StateTest, PatternComparisonAndRolling) {
                                                   0x00, 0x00, 0x00}));
 }
 
-TEST_F(StateTest, ColoursBecomeSeparations) {
+TEST(State, ColoursBecomeSeparations) {
   EXPECT_EQ(matchcolor(128, 128, 128), 1);  // 3 x 127^2 < 3 x 128^2
   EXPECT_EQ(matchcolor(127, 127, 127), 0);
   EXPECT_EQ(matchcolor(255, 255, 127), 7);
@@ -114,7 +106,7 @@ TEST_F(StateTest, ColoursBecomeSeparations) {
   }
 }
 
-TEST_F(StateTest, SizesAndScaling) {
+TEST(State, SizesAndScaling) {
   SetScalingFactor(2.0);
   Channels io(U16(16) + U16(24) + U16(-10) + U16(2) + U16(-3) + U16(2) +
               U16(1) + U16(2));
@@ -138,14 +130,14 @@ TEST_F(StateTest, SizesAndScaling) {
             "\t<Fill 15>\n\t<PenWidth 1.500>\n\t<Separation 0>\n\t<Pen 0>\n");
 }
 
-TEST_F(StateTest, ScalingFactorOutOfRangeIsFatal) {
+TEST(State, ScalingFactorOutOfRangeIsFatal) {
   for (double bad : {0.0, 10000.0, std::nan("")})
     EXPECT_EXIT(SetScalingFactor(bad), ::testing::ExitedWithCode(1), "") << bad;
   SetScalingFactor(9999.5);
   EXPECT_EQ(ScaleFactor, 9999.5f);
 }
 
-TEST_F(StateTest, PenModes) {
+TEST(State, PenModes) {
   Channels io(U16(23) + U16(9) + U16(8));
   // Mode 23 draws nothing; mode 9 draws but makes no polygons.
   for (auto [pen, poly] : {std::pair{0, 0}, {1, 0}, {1, 1}}) {
@@ -155,7 +147,7 @@ TEST_F(StateTest, PenModes) {
   }
 }
 
-TEST_F(StateTest, LineAndPolygonOpcodesConsumeOperandsAndMoveThePen) {
+TEST(State, LineAndPolygonOpcodesConsumeOperandsAndMoveThePen) {
   const std::string lines = U16(1) + U16(2) + U16(30) + U16(40) +  // Line
                             U16(5) + U16(6) +                      // LineFrom
                             U16(10) + U16(20) + Hex("FF 05") +     // ShortLine
