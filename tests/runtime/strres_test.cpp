@@ -30,10 +30,11 @@ int Load(const std::string &name) {
   return V_SrInit(name.c_str(), "usenglish");
 }
 
-// Writes dir/r.sre and loads it.
-int LoadFile(const runfilter::TempDir &dir, const std::string &bytes) {
+// Writes `bytes` as a resource file and loads it; true on success.
+bool LoadFile(const std::string &bytes) {
+  static const runfilter::TempDir dir;
   dir.Write("r.sre", bytes);
-  return Load(dir.path() + "/r");
+  return Load(dir.path() + "/r") == 0;
 }
 
 std::string Text(int number, int size = 2048) {
@@ -59,8 +60,7 @@ TEST(StringResources, ReaderDecodesTextLines) {
   }
   index.emplace_back(8, index[1].second);  // two numbers, one text
   index.emplace_back(9, 100000);           // beyond the end of the file
-  runfilter::TempDir dir;
-  ASSERT_EQ(LoadFile(dir, SreFile(10, index, body)), 0);
+  ASSERT_TRUE(LoadFile(SreFile(10, index, body)));
   EXPECT_EQ(Text(0), "bage");
   for (size_t i = 0; i < std::size(lines); ++i)
     EXPECT_EQ(Text(static_cast<int>(i) + 1), lines[i].second) << i + 1;
@@ -73,27 +73,24 @@ TEST(StringResources, ReaderDecodesTextLines) {
 }
 
 TEST(StringResources, MalformedFilesStayInBounds) {
-  runfilter::TempDir dir;
   // A header cut short: the count reads as 0xFFFF..., i.e. no entries.
-  ASSERT_EQ(LoadFile(dir, std::string(10, '\0')), 0);
+  ASSERT_TRUE(LoadFile(std::string(10, '\0')));
   EXPECT_EQ(Text(1000), "<missing>");
   // The index runs past the end: its bytes read as 0xFF (number -1, offset
   // beyond the file), giving empty texts. The one whole entry points into
   // the unused header words.
-  ASSERT_EQ(LoadFile(dir, "minus five\n" + std::string(9, '\0') + U32(3) +
-                              U16(0xFFFB) + U32(0)),
-            0);
+  ASSERT_TRUE(LoadFile("minus five\n" + std::string(9, '\0') + U32(3) +
+                       U16(0xFFFB) + U32(0)));
   EXPECT_EQ(Text(-5), "minus five");
   EXPECT_EQ(Text(-1), "");
   // Only the low 16 bits of the count matter; a negative count is none.
-  ASSERT_EQ(LoadFile(dir, SreFile(0x00010001u, {{4, 0}}, "four\n")), 0);
+  ASSERT_TRUE(LoadFile(SreFile(0x00010001u, {{4, 0}}, "four\n")));
   EXPECT_EQ(Text(4), "four");
-  ASSERT_EQ(LoadFile(dir, SreFile(0xFFFF8001u, {{4, 0}}, "four\n")), 0);
+  ASSERT_TRUE(LoadFile(SreFile(0xFFFF8001u, {{4, 0}}, "four\n")));
   EXPECT_EQ(Text(4), "<missing>");
   // An index out of order defeats the binary search for some numbers.
-  ASSERT_EQ(LoadFile(dir, SreFile(4, {{5, 0}, {1, 2}, {9, 4}, {3, 6}},
-                                  "5\n1\n9\n3\n")),
-            0);
+  ASSERT_TRUE(
+      LoadFile(SreFile(4, {{5, 0}, {1, 2}, {9, 4}, {3, 6}}, "5\n1\n9\n3\n")));
   EXPECT_EQ(Text(1), "1");
   EXPECT_EQ(Text(9), "9");
   EXPECT_EQ(Text(5), "<missing>");
@@ -101,13 +98,12 @@ TEST(StringResources, MalformedFilesStayInBounds) {
 }
 
 TEST(StringResources, Expansion) {
-  runfilter::TempDir dir;
   std::map<int, std::string> texts;
   for (const char *line : {"50%% done", "%1|%u and %{u}|%{}|%{x}|%s %d %",
                            "%0|%1|%2|%3|%4|%5|%6|%7|%8", "[%0]", "x%0y",
                            "LLLLLLLLLLLLLLLLLLLLLLLLLLLLLL"})
     texts[static_cast<int>(texts.size()) + 1] = line;
-  ASSERT_EQ(LoadFile(dir, srefixture::SreBytes(texts)), 0);
+  ASSERT_TRUE(LoadFile(srefixture::SreBytes(texts)));
   EXPECT_EQ(Text(1), "50% done");
   EXPECT_EQ(Text(2), "???|usenglish and usenglish||???|%s %d %");
   char buffer[256];
