@@ -32,9 +32,11 @@ const std::string kPicture = pictbytes::PictV1("");
 const std::string kDocument = tov::Document("");
 
 // The filter started as <dir>/picttotov, with the test messages beside it
-// and <dir> as its working directory.
+// and <dir> as its working directory, which holds the picture in.pict.
 class CommandLine : public ::testing::Test {
  protected:
+  void SetUp() override { dir_.Write("in.pict", kPicture); }
+
   // Runs with `args` and checks the whole result. Piped input is the empty
   // test picture; otherwise standard input is empty.
   void Expect(const Args &args, int status, const std::string &err,
@@ -73,14 +75,12 @@ TEST_F(CommandLine, ScaleOption) {
            {"-s", "9999.5"}, {"-s", "1.2.3"}, {"-s.5"}, {"-s2", "-s", "3"}})
     Expect(args, 0, "", kDocument, kStdin);
   // -s with a separate scale takes two words: the input name follows.
-  dir_.Write("in.pict", kPicture);
   Expect({"-s", "2", "in.pict"}, 0, "", kDocument);
 }
 
+// No names (standard input to standard output) and one name (to standard
+// output) are how every whole run converts.
 TEST_F(CommandLine, InputAndOutputNames) {
-  std::string input = dir_.Write("in.pict", kPicture);
-  // No names (standard input to standard output) and one name (to standard
-  // output) are how every whole run converts.
   // Two names: to the output file, replacing what it held.
   dir_.Write("out.tov", std::string(5000, 'x'));
   Expect({"in.pict", "out.tov"}, 0, "", "");
@@ -88,19 +88,14 @@ TEST_F(CommandLine, InputAndOutputNames) {
   // Options after a name are names: -l is the output file.
   Expect({"in.pict", "-l"}, 0, "", "");
   EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/-l"), kDocument);
-  // Three names: the usage text alone.
+  // Three names: the usage text alone. The same file twice: refused before
+  // the output is truncated.
   Expect({"in.pict", "a", "b"}, 1, kUsage, "");
-  EXPECT_EQ(runfilter::ReadFile(input), kPicture);
-}
-
-TEST_F(CommandLine, FileErrorsNameTheFileAsTyped) {
-  dir_.Write("in.pict", kPicture);
-  // The same file twice: refused before the output is truncated.
   Expect({"in.pict", "./in.pict"}, 1, "MSG 1010\n", "");
   EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/in.pict"), kPicture);
+  // Files that can't be opened are named as typed, however long.
   Expect({"missing.pict"}, 1, "MSG 1004 missing.pict\n", "");
   Expect({"in.pict", "no/such/dir.tov"}, 1, "MSG 1005 no/such/dir.tov\n", "");
-  // A long name is reported whole.
   std::string longName = std::string(600, 'z') + ".pict";
   Expect({longName}, 1, "MSG 1004 " + longName + "\n", "");
 }
