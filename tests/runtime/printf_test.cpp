@@ -75,8 +75,8 @@ TEST(Printf, OversizedConversionsAreCutNotOverrun) {
   EXPECT_EQ(Format("%.999999999d", 3).size(), 255u);
   // A specification longer than 63 characters still takes its arguments
   // (every '*' and the conversion's own), so later conversions line up.
-  std::string longSpec = "%" + std::string(70, '0') + "*d|%s";
-  EXPECT_EQ(Format(longSpec.c_str(), 3, 9, "tail"), "9|tail");
+  std::string longConversion = "%" + std::string(70, '0') + "*d|%s";
+  EXPECT_EQ(Format(longConversion.c_str(), 3, 9, "tail"), "9|tail");
   const int wide = 1000000000;  // eight of these expand beyond 63 bytes
   std::string expanded = Format("%********d|%s", wide, wide, wide, wide, wide,
                                 wide, wide, wide, 5, "end");
