@@ -124,8 +124,9 @@ const char *copyformat(char *spec, const char *position,
   return position;
 }
 
-// Replaces every '*' of the specifier by the decimal text of the next int argument.
-// A result longer than 63 characters keeps its first 62 and its last byte.
+// Replaces every '*' of the specifier by the decimal text of the next int
+// argument. A result longer than 63 characters keeps its first 62 and its last
+// byte.
 void VokProcessWildFieldWidth(char *spec, va_list *args) {
   char scratch[kWildScratchSize];
   int32_t n = 0;
