@@ -106,20 +106,25 @@ int32_t fillByDensity(const Pattern &pattern) {
   return kFillSolid;
 }
 
-// Writes the attributes of the object's interior for a fill kind.
+// Writes the separation and fill number of a filled interior.
+void dumpInk(int32_t sep, int32_t ink) {
+  V_Printf(outputFP, "\t<Separation %d>\n", sep);
+  V_Printf(outputFP, "\t<Fill %d>\n", ink);
+}
+
+// Writes the attributes of the object's interior for a fill kind: painted
+// with the pen's ink, filled with the fill ink, erased with the background,
+// or none.
 void dumpFill(int fillKind) {
   switch (fillKind) {
     case 0:
-      V_Printf(outputFP, "\t<Separation %d>\n", FillSep);
-      V_Printf(outputFP, "\t<Fill %d>\n", PenInk);
+      dumpInk(FillSep, PenInk);
       break;
     case 1:
-      V_Printf(outputFP, "\t<Separation %d>\n", FillSep);
-      V_Printf(outputFP, "\t<Fill %d>\n", FillInk);
+      dumpInk(FillSep, FillInk);
       break;
     case 2:
-      V_Printf(outputFP, "\t<Separation %d>\n", BackSep);
-      V_Printf(outputFP, "\t<Fill %d>\n", BackInk);
+      dumpInk(BackSep, BackInk);
       break;
     case 3:
       V_Printf(outputFP, "\t<Fill %d>\n", kFillNone);
