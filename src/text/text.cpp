@@ -21,7 +21,6 @@ uint16_t TextSize = 0;
 int16_t CurrentTextX = 0;
 int16_t CurrentTextY = 0;
 int FirstTime = 1;
-int InRotatedText = 0;
 
 // The family of the text being written, and what the last Font statement
 // held, so that a Font statement is written only when something changed.
@@ -70,6 +69,8 @@ int readTextRun(unsigned char *buffer) {
 }
 
 }  // namespace
+
+int InRotatedText = 0;
 
 void InitTextFontState() {
   std::strcpy(TorvaFont, "Times");

@@ -1,6 +1,12 @@
-// Text state and text lines.
+// Text state, text lines, rotated text and the font mapping.
 #ifndef PICTTOTOV_TEXT_TEXT_H
 #define PICTTOTOV_TEXT_TEXT_H
+
+#include <cstdint>
+
+// Set while the picture's text is rotated (between a text-begin and a
+// text-end comment); images drawn meanwhile are not written.
+extern int InRotatedText;
 
 // Resets the remembered font statement state and the family name; called
 // once per process by Initstateops.
@@ -15,5 +21,17 @@ void op_LongText();
 void op_DHText();
 void op_DVText();
 void op_DHDVText();
+
+// Rotated text, switched by picture comments.
+void InitRotatedText(int32_t angle, int32_t justification);
+void InitRotatedTextOffset(double dx, double dy);
+void EndRotatedText();
+
+// The font mapping: the family (into `name`, a 64-byte buffer, left as it
+// was when the font has none) and the code to write for character `code` of
+// picture font `font`. Code 0 asks for the family only; *codeOut is then not
+// written. The configuration file is read on the first call.
+void GetFontandCode(uint16_t font, unsigned char code, char *name,
+                    unsigned char *codeOut);
 
 #endif  // PICTTOTOV_TEXT_TEXT_H
