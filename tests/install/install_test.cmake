@@ -8,7 +8,8 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(file bin/picttotov qzinit/usenglish/APIArea/resources/picttotov.sre)
+foreach(file bin/picttotov qzinit/usenglish/APIArea/resources/picttotov.sre
+             share/man/man1/picttotov.1)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
