@@ -61,6 +61,7 @@ TEST(Facet, TextEncoding) {
       // plain characters, or 81 when a doubled backslash ends them.
       {std::string(85, 'b'), "&" + std::string(80, 'b') + "\n&bbbbb\n"},
       {a79 + "\\c", "&" + a79 + "\\\\\n&c\n"},
+      {a79.substr(1) + "\\c", "&" + a79.substr(1) + "\\\\\n&c\n"},
       // A hexadecimal pair at column 79 still fits; the marker behind it
       // starts the next line.
       {"a" + x39 + "zzzzzzzzz",

@@ -54,15 +54,25 @@ std::string ImageObject(const std::string &box) {
   return kImportHead + kFacet + ImportTail(box);
 }
 
-// Origin (-10, -20) and scale 0.5 on a destination of left 30, top 40,
-// width 100, height 50.
+// Placement: the destination rectangle moved by the origin and scaled; the
+// width and height are differences of scaled corners in single precision.
 TEST(ImagesE2E, PlacementFollowsOriginAndScale) {
-  const std::string picture = U8(0x0C) + U16(-20) + U16(-10) +  // v, then h
-                              Image1(40, 30, 90, 130);
-  runfilter::Result result = Convert(PictV1(picture), {"-s", "0.5"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, Document(ImageObject("10.000 10.000 50.000 25.000")));
+  const struct {
+    std::string scale, picture, box;
+  } cases[] = {
+      // Origin (-10, -20), scale 0.5, left 30, top 40, width 100, height 50.
+      {"0.5", U8(0x0C) + U16(-20) + U16(-10) + Image1(40, 30, 90, 130),
+       "10.000 10.000 50.000 25.000"},
+      // 30007 x 3.3 - 30000 x 3.3 in floats is 23.102, not 7 x 3.3.
+      {"3.3", Image1(25000, 30000, 25013, 30007),
+       "99000.000 82500.000 23.102 42.898"},
+  };
+  for (const auto &c : cases) {
+    runfilter::Result result = Convert(PictV1(c.picture), {"-s", c.scale});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, Document(ImageObject(c.box)));
+  }
 }
 
 // An image is a member of its group, though it names no group itself.
