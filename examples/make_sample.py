@@ -6,9 +6,15 @@ opcode of a newer application), a pen size, a framed rectangle, a painted
 oval and a framed rounded rectangle, then a group of a red rectangle filled
 with a pattern and framed, and a framed arc.
 
-Run it from anywhere; convert the result with the filter to refresh
-examples/sample.tov:
+It also writes examples/image.pict: a version 2 picture with its 512-byte
+file header and a 200 x 120 frame, holding a group of a framed rectangle and
+a packed 64 x 4 bitmap inside it, then an unpacked 4-bit pixel map of 6 x 4
+pixels with a four-colour table (white, red, green, blue).
+
+Run it from anywhere; convert the results with the filter to refresh
+examples/sample.tov and examples/image.tov:
     build/picttotov examples/sample.pict examples/sample.tov
+    build/picttotov examples/image.pict examples/image.tov
 """
 import os
 import struct
@@ -16,6 +22,10 @@ import struct
 
 def word(*values):
     return b"".join(struct.pack(">h", v) for v in values)
+
+
+def uword(*values):
+    return b"".join(struct.pack(">H", v) for v in values)
 
 
 def rect(top, left, bottom, right):
@@ -52,6 +62,55 @@ picture = b"".join([
     op(0x00FF),                            # end of picture
 ])
 
-path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sample.pict")
-with open(path, "wb") as f:
-    f.write(picture)
+def placement(top, left, bottom, right):
+    # Source rectangle (not used), destination rectangle, transfer mode.
+    return rect(0, 0, 4, 4) + rect(top, left, bottom, right) + word(0)
+
+
+# Bitmap rows of 8 bytes, each packed behind its one-byte count: two black
+# rows, a row of single pixels stepping right, a white row. 19 bytes of
+# data, so a pad byte follows.
+packed_rows = b"".join([
+    bytes([2, 0xF9, 0xFF]),
+    bytes([2, 0xF9, 0xFF]),
+    bytes([9, 0x07, 0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80]),
+    bytes([2, 0xF9, 0x00]),
+]) + b"\0"
+
+colours = [(0xFFFF, 0xFFFF, 0xFFFF), (0xFFFF, 0, 0), (0, 0xFFFF, 0),
+           (0, 0, 0xFFFF)]
+pixel_map = b"".join([
+    uword(0x8000 | 3), rect(0, 0, 4, 6),   # rowBytes 3, pixel-map flag
+    word(0, 0), bytes(4), uword(72, 0, 72, 0), word(0),  # version to type
+    word(4, 1), word(4), bytes(12),        # 4 bits, 1 component
+    bytes(6), word(len(colours) - 1),      # colour table: seed, flags, size
+    b"".join(uword(i, *c) for i, c in enumerate(colours)),
+])
+pixel_rows = bytes([0x00, 0x11, 0x22,  0x01, 0x23, 0x01,
+                    0x33, 0x33, 0x33,  0x33, 0x33, 0x33])
+
+image_picture = b"".join([
+    bytes(512),                            # file header
+    word(0),                               # picture size (not used)
+    rect(0, 0, 120, 200),                  # picture frame
+    op(0x0011), op(0x02FF),                # version 2
+    op(0x0C00), bytes(24),                 # header opcode and its data
+    op(0x00A0), word(140),                 # begin a group
+    op(0x0030), rect(10, 10, 60, 110),     # frame a rectangle
+    op(0x0098), word(8), rect(0, 0, 4, 64),  # packed bitmap, rowBytes 8
+    placement(20, 20, 40, 100), packed_rows,
+    op(0x00A0), word(141),                 # end the group
+    op(0x0090), pixel_map,                 # 4-bit pixel map
+    placement(70, 120, 110, 180), pixel_rows,
+    op(0x00FF),                            # end of picture
+])
+
+
+def write(name, data):
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), name)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+write("sample.pict", picture)
+write("image.pict", image_picture)
