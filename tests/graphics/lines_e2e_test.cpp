@@ -333,6 +333,8 @@ TEST(PolygonsE2E, OpcodesAndTheFrameSameMerge) {
       // Same variants of paint, erase and fill.
       Polygon(0x70, five) + Polygon(0x71, five) + Polygon(0x72, five) +
       Polygon(0x74, five) + U8(0x79) + U8(0x7A) + U8(0x7C) +
+      // A frame is not held back for a frame-same.
+      Polygon(0x70, five) + U8(0x78) +
       // paint then frame-same: one object. The polygon moved the pen.
       Polygon(0x71, five) + U8(0x78) + LineFrom(-5, 9) +
       // Inside a bracket the paint writes nothing, the frame-same writes.
@@ -353,6 +355,8 @@ TEST(PolygonsE2E, OpcodesAndTheFrameSameMerge) {
       Object("PolyLine", Filled() + fivePoints) +
       Object("PolyLine", Filled(0, 0) + fivePoints) +
       Object("PolyLine", Filled(0, 10) + fivePoints) +
+      Object("PolyLine", Framed() + fivePoints) +
+      Object("PolyLine", Framed() + fivePoints) +
       Object("PolyLine", FilledAndFramed() + fivePoints) +
       LineObject("-4.500 5.500", "-4.500 9.500") +
       Object("PolyLine", Framed() + twoPoints) +
