@@ -9,7 +9,8 @@ extern int16_t OriginX;
 extern int16_t OriginY;
 extern float ScaleFactor;
 extern int32_t PenSep;
-extern int16_t GroupID;  // nesting level of the open groups; 0 outside
+extern int16_t GroupID;    // nesting level of the open groups; 0 outside
+extern int32_t ThinLines;  // 1: pens below 1.5 points written at half width
 
 // State opcode handlers.
 void op_BkPat();
@@ -130,6 +131,34 @@ int ShapeWritable(ShapeMemory *memory, int penKind, int fillKind,
 int TakeDeferredFill(ShapeMemory *memory, int fillKind);
 // Writes "\t<statement x y width height>\n" for the shape's bounds.
 void DumpShapeBounds(const char *statement, const ShapeMemory &memory);
+
+// Line collection shared by the line and polygon writers. PolyState routes
+// the line opcodes: written one by one, collected into the point buffer, or
+// dropped.
+constexpr int32_t kPolyNormal = 1;
+constexpr int32_t kPolyCollecting = 2;
+constexpr int32_t kPolyIgnoring = 3;
+extern int32_t PolyState;
+// The collected path: pen-adjusted picture coordinates (no origin, no
+// scale), NumPoints of them in arrays of PointSlots floats each.
+extern float *Xarray;
+extern float *Yarray;
+extern int32_t NumPoints;
+extern int32_t PointSlots;
+// Unadjusted start of the first and end of the last collected segment.
+extern int16_t FirstX;
+extern int16_t FirstY;
+extern int16_t LastX;
+extern int16_t LastY;
+// 1 while the collected path is to be written as a smoothed curve.
+extern int32_t PolyIsSmoothed;
+
+// Polygon comments.
+void BeginPoly();
+void EndPoly();
+void IgnorePoly();
+void ClosePoly();
+void SmoothPoly(int flags);
 
 // Groups.
 void BeginGroup();

@@ -1,11 +1,40 @@
-// Line opcodes. For now they consume their operands and move the current
-// point to the line's end; the lines themselves are not written yet.
+// Line opcodes. A QuickDraw pen hangs below and to the right of the point it
+// draws from, so a thick line covers a band beside the mathematical line and
+// a slanted line is wider across than the pen. Each line's end points are
+// moved to the middle of that band before it is written as a two-point
+// PolyLine, or, while a polygon is being collected, appended to the shared
+// point buffer.
+#include <array>
+#include <cmath>
 #include <cstdint>
 
+#include "driver/driver.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 
+int32_t PolyState = kPolyNormal;
+float *Xarray = nullptr;
+float *Yarray = nullptr;
+int32_t NumPoints = 0;
+int32_t PointSlots = 0;
+int16_t FirstX = 0;
+int16_t FirstY = 0;
+int16_t LastX = 0;
+int16_t LastY = 0;
+
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kTwoPi = 2.0 * kPi;
+// The point buffer starts with this many slots.
+constexpr int32_t kFirstPointSlots = 64;
+// Most slots one array of floats can get from the runtime.
+constexpr int32_t kMostPointSlots =
+    static_cast<int32_t>(kVokMaxAlloc / sizeof(float));
+// A slanted line below this width is written at half width under -l.
+constexpr float kThinLineLimit = 1.5f;
+// The width result of adjustline for lines that need no width of their own.
+constexpr float kNoOwnWidth = -1.0f;
 
 struct Point {
   int16_t h = 0;
@@ -41,28 +70,248 @@ Point readShortLineEnd(Point from) {
   return {offset(from.h, dh), offset(from.v, dv)};
 }
 
+// The line's direction in [0, 2pi), measured from +x toward +y (y grows
+// downward). Only called for lines that are not vertical.
+float getAngle(double x1, double y1, double x2, double y2) {
+  float dx = static_cast<float>(x2 - x1);
+  float dy = static_cast<float>(y2 - y1);
+  float theta = static_cast<float>(
+      std::atan(static_cast<double>(dy) / static_cast<double>(dx)));
+  if (x1 > x2) theta = static_cast<float>(theta + kPi);
+  if (theta < 0.0f) theta = static_cast<float>(theta + kTwoPi);
+  return theta;
+}
+
+// Which of the pen-corner offsets an end point receives.
+enum class Offset { kU, kV, kPenMinusU, kPenMinusV };
+
+// One octant of directions: phi is k*q - theta (sign -1) or theta - k*q
+// (sign +1), and the four offsets of x1, y1, x2, y2.
+struct Octant {
+  int k;
+  int sign;
+  std::array<Offset, 4> offsets;
+};
+
+// clang-format off
+constexpr std::array<Octant, 8> kOctants{{
+    {1, -1, {Offset::kU,        Offset::kPenMinusV, Offset::kPenMinusU, Offset::kV}},
+    {1, +1, {Offset::kPenMinusV, Offset::kU,        Offset::kV,        Offset::kPenMinusU}},
+    {3, -1, {Offset::kV,        Offset::kU,        Offset::kPenMinusV, Offset::kPenMinusU}},
+    {3, +1, {Offset::kPenMinusU, Offset::kPenMinusV, Offset::kU,        Offset::kV}},
+    {5, -1, {Offset::kPenMinusU, Offset::kV,        Offset::kU,        Offset::kPenMinusV}},
+    {5, +1, {Offset::kV,        Offset::kPenMinusU, Offset::kPenMinusV, Offset::kU}},
+    {7, -1, {Offset::kPenMinusV, Offset::kPenMinusU, Offset::kV,        Offset::kU}},
+    {7, +1, {Offset::kU,        Offset::kV,        Offset::kPenMinusU, Offset::kPenMinusV}},
+}};
+// clang-format on
+
+// The octant of theta. The first bound is compared in single precision, the
+// others in double against multiples of the single-precision quarter pi.
+size_t octantOf(float theta, float q) {
+  if (theta < q) return 0;
+  const double wide = theta, quarter = q;
+  const std::array<double, 6> bounds{2.0 * quarter, 3.0 * quarter,
+                                     kPi,           5.0 * quarter,
+                                     6.0 * quarter, 7.0 * quarter};
+  size_t octant = 1;
+  while (octant <= bounds.size() && wide >= bounds[octant - 1]) ++octant;
+  return octant;
+}
+
+// The angle between the line and the octant's diagonal; single precision in
+// the first two octants, double rounded to single in the others.
+float phiOf(const Octant &octant, float theta, float q) {
+  if (octant.k == 1) return octant.sign < 0 ? q - theta : theta - q;
+  double kq = octant.k * static_cast<double>(q);
+  double phi = octant.sign < 0 ? kq - theta : theta - kq;
+  return static_cast<float>(phi);
+}
+
+// Moves the end points of a line to the centre line of the band a square pen
+// of width pw covers. Vertical, horizontal and diagonal lines move by half
+// the pen; other lines by the pen square's corner seen along the line, and
+// get their own width: the band's width across the line.
+void adjustline(float *x1, float *y1, float *x2, float *y2, float *width) {
+  const float pw = GetPenWidth();
+  *width = kNoOwnWidth;
+  const float half = static_cast<float>(pw * 0.5);
+  if (*x1 == *x2 || *y1 == *y2 ||
+      std::fabs(*x2 - *x1) == std::fabs(*y2 - *y1)) {
+    *x1 += half;
+    *y1 += half;
+    *x2 += half;
+    *y2 += half;
+    return;
+  }
+  const float theta = getAngle(*x1, *y1, *x2, *y2);
+  const float sine = static_cast<float>(std::fabs(std::sin(double{theta})));
+  const float cosine = static_cast<float>(std::fabs(std::cos(double{theta})));
+  *width = pw * (sine + cosine);
+  const float d = static_cast<float>(std::sqrt(2.0) * half);
+  const float q = static_cast<float>(kPi / 4.0);
+  const Octant &octant = kOctants[octantOf(theta, q)];
+  const double phi = phiOf(octant, theta, q);
+  const float u = static_cast<float>(double{d} * std::cos(phi));
+  const float v = static_cast<float>(double{d} * std::sin(phi));
+  auto amount = [&](Offset which) -> float {
+    switch (which) {
+      case Offset::kU:
+        return u;
+      case Offset::kV:
+        return v;
+      case Offset::kPenMinusU:
+        return pw - u;
+      case Offset::kPenMinusV:
+        return pw - v;
+    }
+    return 0.0f;
+  };
+  *x1 += amount(octant.offsets[0]);
+  *y1 += amount(octant.offsets[1]);
+  *x2 += amount(octant.offsets[2]);
+  *y2 += amount(octant.offsets[3]);
+}
+
+// A picture coordinate of the point buffer or a line in TOV points.
+double toPointsX(float x) {
+  return static_cast<double>((static_cast<float>(OriginX) + x) * ScaleFactor);
+}
+double toPointsY(float y) {
+  return static_cast<double>((static_cast<float>(OriginY) + y) * ScaleFactor);
+}
+
+// Writes one line as a two-point PolyLine. A slanted line carries a second
+// PenWidth, its width across the band.
+void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (!ValidPen() || (x1 == x2 && y1 == y2)) return;
+  std::array<float, 4> end{static_cast<float>(x1), static_cast<float>(y1),
+                           static_cast<float>(x2), static_cast<float>(y2)};
+  float width = kNoOwnWidth;
+  adjustline(&end[0], &end[1], &end[2], &end[3], &width);
+  V_Printf(outputFP, "<PolyLine\n");
+  DumpState(0, 3);
+  if (width != kNoOwnWidth) {
+    double written = width;
+    if (ThinLines && width < kThinLineLimit) written *= 0.5;
+    V_Printf(outputFP, "\t<PenWidth %.3f>\n", written);
+  }
+  V_Printf(outputFP, "\t<NumPoints 2>\n");
+  for (size_t i = 0; i < end.size(); i += 2)
+    V_Printf(outputFP, "\t<Point %.3f %.3f >\n", toPointsX(end[i]),
+             toPointsY(end[i + 1]));
+  V_Printf(outputFP, ">\n");
+  IncrementGroupCount();
+}
+
+// Resizes *array to `slots` floats, keeping what fits.
+void resizePoints(float **array, int32_t slots) {
+  void *block =
+      V_Realloc(*array, static_cast<uint32_t>(slots) * sizeof(float), 0);
+  if (block == nullptr) Fatal(kMsgNoMemory);
+  *array = static_cast<float *>(block);
+}
+
+// Makes room for one more point. A new path starts with fresh arrays of 64
+// slots; the previous path's arrays go. A full buffer doubles, so that a long
+// path costs time in proportion to its points.
+void reservePoint() {
+  if (NumPoints == 0) {
+    V_Free(Xarray);
+    V_Free(Yarray);
+    PointSlots = kFirstPointSlots;
+    resizePoints(&Xarray, PointSlots);
+    resizePoints(&Yarray, PointSlots);
+  }
+  if (NumPoints >= PointSlots) {
+    if (PointSlots >= kMostPointSlots) Fatal(kMsgNoMemory);
+    PointSlots =
+        PointSlots > kMostPointSlots / 2 ? kMostPointSlots : PointSlots * 2;
+    resizePoints(&Xarray, PointSlots);
+    resizePoints(&Yarray, PointSlots);
+  }
+}
+
+// The mean of two collected coordinates.
+float joined(float previous, float next) {
+  return static_cast<float>((previous + next) * 0.5);
+}
+
+// Appends one segment to the collected path. Its start and the previous
+// segment's end become one point at their mean, whether or not the picture
+// drew them at the same place.
+void storeline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (!ValidPolyPen()) return;
+  if (static_cast<int16_t>(x1) == static_cast<int16_t>(x2) &&
+      static_cast<int16_t>(y1) == static_cast<int16_t>(y2)) {
+    PolyIsSmoothed = 0;
+    return;
+  }
+  if (NumPoints == 0) {
+    FirstX = static_cast<int16_t>(x1);
+    FirstY = static_cast<int16_t>(y1);
+  }
+  reservePoint();
+  float sx = static_cast<float>(x1), sy = static_cast<float>(y1);
+  float ex = static_cast<float>(x2), ey = static_cast<float>(y2);
+  LastX = static_cast<int16_t>(x2);
+  LastY = static_cast<int16_t>(y2);
+  float width = kNoOwnWidth;
+  adjustline(&sx, &sy, &ex, &ey, &width);
+  if (NumPoints == 0) {
+    Xarray[0] = sx;
+    Yarray[0] = sy;
+    NumPoints = 1;
+  } else {
+    float &lastX = Xarray[NumPoints - 1];
+    float &lastY = Yarray[NumPoints - 1];
+    if (lastX != sx) lastX = joined(lastX, sx);
+    if (lastY != sy) lastY = joined(lastY, sy);
+  }
+  Xarray[NumPoints] = ex;
+  Yarray[NumPoints] = ey;
+  ++NumPoints;
+}
+
+// Every line opcode ends here with its two points: dropped while lines are
+// ignored, else the pen moves to the end and the line is collected or
+// written.
+void drawLine(Point start, Point end) {
+  if (PolyState == kPolyIgnoring) return;
+  moveto(end.h, end.v);
+  if (PolyState == kPolyCollecting)
+    storeline(start.h, start.v, end.h, end.v);
+  else
+    dumpline(start.h, start.v, end.h, end.v);
+}
+
+Point currentPoint() {
+  Point current;
+  GetCurrentPos(&current.h, &current.v);
+  return current;
+}
+
 }  // namespace
 
 void op_Line() {
-  readPoint();
+  Point start = readPoint();
   Point end = readPoint();
-  moveto(end.h, end.v);
+  drawLine(start, end);
 }
 
 void op_LineFrom() {
   Point end = readPoint();
-  moveto(end.h, end.v);
+  drawLine(currentPoint(), end);
 }
 
 void op_ShortLine() {
   Point start = readPoint();
   Point end = readShortLineEnd(start);
-  moveto(end.h, end.v);
+  drawLine(start, end);
 }
 
 void op_ShortLineFrom() {
-  Point current;
-  GetCurrentPos(&current.h, &current.v);
-  Point end = readShortLineEnd(current);
-  moveto(end.h, end.v);
+  Point start = currentPoint();
+  Point end = readShortLineEnd(start);
+  drawLine(start, end);
 }

@@ -14,6 +14,7 @@ int16_t OriginX = 0;
 int16_t OriginY = 0;
 float ScaleFactor = 1.0f;
 int32_t PenSep = 0;
+int32_t ThinLines = 0;
 
 namespace {
 
@@ -33,7 +34,6 @@ uint16_t PenMode = 0;
 float OvalSize = 0.0f;
 int16_t CurrentX = 0;
 int16_t CurrentY = 0;
-int32_t ThinLines = 0;
 // Number of set bits of every byte value; built on the first pattern read.
 std::array<signed char, 256> ontable{};
 

@@ -15,6 +15,11 @@ enum class CommentKind : uint16_t {
   kEndGroup = 141,
   kBeginBitmap = 142,
   kEndBitmap = 143,
+  kPolyBegin = 160,
+  kPolyEnd = 161,
+  kPolyIgnore = 163,
+  kPolySmooth = 164,
+  kPolyClose = 165,
 };
 
 }  // namespace
@@ -33,6 +38,18 @@ void op_ShortComment() {
     case CommentKind::kEndGroup:
     case CommentKind::kEndBitmap:
       EndGroup();
+      break;
+    case CommentKind::kPolyBegin:
+      BeginPoly();
+      break;
+    case CommentKind::kPolyEnd:
+      EndPoly();
+      break;
+    case CommentKind::kPolyIgnore:
+      IgnorePoly();
+      break;
+    case CommentKind::kPolyClose:
+      ClosePoly();
       break;
     default:
       break;
@@ -58,4 +75,11 @@ void op_LongComment() {
   }
   ReadString(comment, size);
   comment[size] = 0;
+  switch (static_cast<CommentKind>(kind)) {
+    case CommentKind::kPolySmooth:
+      SmoothPoly(comment[0]);
+      break;
+    default:
+      break;
+  }
 }

@@ -38,10 +38,10 @@ constexpr uint16_t kPackedRowBytes = 8;
 constexpr uint16_t kWordCountRowBytes = 251;
 
 // Skips a structure that starts with its own 16-bit size (a region or a
-// polygon); a size below 2 skips nothing more.
+// polygon); the size is unsigned, and a size below 2 skips nothing more.
 void skipSizedStructure() {
-  int16_t size = 0;
-  ReadShort(&size);
+  uint16_t size = 0;
+  ReadUShort(&size);
   PictSkip(int32_t{size} - 2);
 }
 

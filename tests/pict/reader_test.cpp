@@ -127,9 +127,13 @@ TEST(Skip, EdgeSizesAndPixelPatterns) {
     int kind, count;
     std::string bytes;
     long taken;
-  } cases[] = {{0, -3, "", 0},     {1, 0, U16(1), 2},
-               {1, 0, U16(-6), 2}, {8, 4, "", 0},
-               {-1, 4, "", 0},     {4, 0, U16(2) + std::string(14, 0), 16},
+  } cases[] = {{0, -3, "", 0},
+               {1, 0, U16(1), 2},
+               {6, 0, U16(0), 2},
+               {1, 0, U16(0xFFFA) + std::string(0xFFF8, '\x20'), 0xFFFA},
+               {8, 4, "", 0},
+               {-1, 4, "", 0},
+               {4, 0, U16(2) + std::string(14, 0), 16},
                {4, 0, pattern, 76}};
   for (const auto &c : cases)
     EXPECT_EQ(Skipped(c.kind, c.count, c.bytes), c.taken)
