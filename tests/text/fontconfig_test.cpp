@@ -199,6 +199,24 @@ TEST(FontParser, EntriesAndRecovery) {
   }
 }
 
+// The installed default names the classic fonts and reads without a message
+// or a stray byte.
+TEST(FontParser, DefaultFileReadsCleanly) {
+  std::string text =
+      runfilter::ReadFile(PICTTOTOV_SOURCE_DIR "/resources/pictfonts.cfg");
+  ASSERT_FALSE(text.empty());
+  std::string messages;
+  testing::internal::CaptureStdout();
+  std::string entries = Entries(text, &messages);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(messages, "");
+  for (const char *entry :
+       {"font 0 Chicago\n", "font 2 New York\n", "font 20 Times\n",
+        "font 21 Helvetica\n", "font 22 Courier\n", "font 23 Symbol\n"})
+    EXPECT_NE(entries.find(entry), std::string::npos) << entry;
+  EXPECT_EQ(entries.find("char"), std::string::npos);
+}
+
 // ---------------------------------------------------------------------------
 // Finding the file
 // ---------------------------------------------------------------------------
@@ -320,6 +338,23 @@ TEST(FontTable, SameAsSharesOneMap) {
   EXPECT_EQ(Lookup(8, 'E'), "Eight/70");
   EXPECT_EQ(Lookup(8, 'A'), "Eight/65");
   EXPECT_EQ(Lookup(9, 'E'), "Nine/69");
+}
+
+// The example of the README.
+TEST(FontTable, ReadmeExample) {
+  TempDir dir;
+  UseFile(
+      dir,
+      "# picture font 3 is written in Helvetica\n"
+      "3 \"Helvetica\"\n"
+      "\\xA5 \\xB7              # character A5 of font 3 is written as B7\n"
+      "\\x61 \"Symbol\" \\x61     # \"a\" of font 3 is written in Symbol\n"
+      "7 \"Palatino\"\n"
+      "SameAs 3               # font 7 shares font 3's character entries\n");
+  EXPECT_EQ(Lookup(3, 0xA5), "Helvetica/183");
+  EXPECT_EQ(Lookup(3, 'a'), "Symbol/97");
+  EXPECT_EQ(Lookup(7, 'a'), "Symbol/97");
+  EXPECT_EQ(Lookup(7, 'b'), "Palatino/98");
 }
 
 // Entries outside the 40 slots, or before the first font entry, are ignored.
