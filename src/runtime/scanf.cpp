@@ -66,9 +66,10 @@ uint32_t VokScanExtractRanges(const char *start, ScanDirective &directive) {
   return static_cast<uint32_t>(p - start);
 }
 
-// Fills `directive` from the directive that begins at `format` (on its "%")
-// and returns the directive's length.
-uint32_t VokScanExtractFormat(const char *format, ScanDirective &directive) {
+// Reads the star, width and modifier of the directive that begins at
+// `format` (on its "%") into `directive`; returns the position of its
+// conversion character.
+const char *VokScanFormatParam(const char *format, ScanDirective &directive) {
   const char *p = format + 1;
   if (*p == '*') {
     directive.suppress = true;
@@ -78,6 +79,13 @@ uint32_t VokScanExtractFormat(const char *format, ScanDirective &directive) {
     directive.width = directive.width * 10u + static_cast<uint32_t>(*p - '0');
   if (*p == 'h' || *p == 'l') directive.modifier = *p++;
   directive.conversion = *p;
+  return p;
+}
+
+// Takes the whole directive that begins at `format` into `directive`, a scan
+// set included, and returns its length.
+uint32_t VokScanExtractFormat(const char *format, ScanDirective &directive) {
+  const char *p = VokScanFormatParam(format, directive);
   if (*p != '\0') ++p;
   if (directive.conversion == '[') p += VokScanExtractRanges(p, directive);
   return static_cast<uint32_t>(p - format);
