@@ -100,6 +100,8 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   convertOpcodes();
   if (!frameContents) writeEpilog();
   CleanupOperators();
+  // The output is buffered: a failed write may show only now.
+  if (V_ChannelFlush(outputFP) != 0) Fatal(kMsgWriteFailed);
   return 0;
 }
 

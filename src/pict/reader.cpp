@@ -20,12 +20,21 @@ bool firstbyte = true;
 // in the file when the input can't tell it (a pipe).
 long bytesTaken = 0;
 
-// Reads one byte; the end of the input, or a read error, ends the run.
+// Set once the input has failed to tell its position: it is a pipe, and
+// asking again would only fail again.
+bool positionUnknown = false;
+
+// The end of the input, or a read error, ends the run.
+[[noreturn]] void endOfInput() {
+  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
+  Fatal(kMsgShortInput);
+}
+
+// Reads one byte. A byte that was read leaves the end-of-file indicator
+// clear, so the indicator is looked at only when no byte came.
 unsigned char takeByte() {
   unsigned char byte = 0;
-  size_t got = V_ChannelRead(&byte, 1, 1, inputFP);
-  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
-  if (got != 1) Fatal(kMsgShortInput);
+  if (V_ChannelRead(&byte, 1, 1, inputFP) != 1) endOfInput();
   firstbyte = false;
   ++bytesTaken;
   return byte;
@@ -91,9 +100,12 @@ int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
 // that can't tell its position (a pipe) is counted here and one byte is read
 // and dropped. Either way the byte doesn't count in ByteCount.
 void InputAlignWord() {
-  long position = V_ChannelTell(inputFP);
+  long position = positionUnknown ? -1 : V_ChannelTell(inputFP);
   bool seekable = position >= 0;
-  if (!seekable) position = bytesTaken;
+  if (!seekable) {
+    positionUnknown = true;
+    position = bytesTaken;
+  }
   if (position % 2 == 0) return;
   if (seekable && V_ChannelSeek(inputFP, 1, SEEK_CUR) == 0) {
     ++bytesTaken;
