@@ -68,6 +68,12 @@ size_t writeShort(const unsigned char *bytes, size_t size, size_t count,
 size_t V_ChannelRead(void *buffer, size_t size, size_t count,
                      Channel *channel) {
   if (channel == nullptr) return 0;
+  if (size == 1 && count == 1) {  // the reader's and the scanner's bytes
+    int c = getc_unlocked(channel->stream);
+    if (c == EOF) return 0;
+    *static_cast<unsigned char *>(buffer) = static_cast<unsigned char>(c);
+    return 1;
+  }
   if (size == 0 || count == 0) return 0;
   if (count <= kShortRun / size)
     return readShort(static_cast<unsigned char *>(buffer), size, count,
@@ -78,6 +84,9 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel) {
   FILE *stream = channel ? channel->stream : stdout;
+  if (size == 1 && count <= kShortRun)  // most statements and characters
+    return writeShort(static_cast<const unsigned char *>(buffer), 1, count,
+                      stream);
   if (size == 0 || count == 0) return 0;
   if (count <= kShortRun / size)
     return writeShort(static_cast<const unsigned char *>(buffer), size, count,

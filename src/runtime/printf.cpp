@@ -368,7 +368,13 @@ class Pieces {
         return;
       }
     }
-    std::memcpy(gathered_ + used_, text, static_cast<size_t>(length));
+    // Most pieces are a few bytes: copied in place, not by a call.
+    char *to = gathered_ + used_;
+    if (length <= kShortPiece) {
+      for (int32_t i = 0; i < length; ++i) to[i] = text[i];
+    } else {
+      std::memcpy(to, text, static_cast<size_t>(length));
+    }
     used_ += length;
   }
   // Hands over what is gathered; the sum of the sink's results for
@@ -380,6 +386,7 @@ class Pieces {
 
  private:
   static constexpr int32_t kGatherSize = 1024;
+  static constexpr int32_t kShortPiece = 16;
 
   void Flush() {
     if (used_ == 0) return;
@@ -405,28 +412,28 @@ char *digitsBackwards(uint64_t value, char *end) {
   return end;
 }
 
-// "%d" of value into out (at least 12 bytes); returns the length.
-int32_t renderDecimal(int value, char *out) {
-  char digits[12];
-  char *end = digits + sizeof digits;
+// The renderers below write their text backwards, ending at `end`, and
+// return where it starts.
+
+// "%d" of value (at most 11 bytes).
+char *renderDecimal(int value, char *end) {
   uint32_t magnitude = static_cast<uint32_t>(value);
   if (value < 0) magnitude = 0u - magnitude;
   char *first = digitsBackwards(magnitude, end);
   if (value < 0) *--first = '-';
-  int32_t length = static_cast<int32_t>(end - first);
-  std::memcpy(out, first, static_cast<size_t>(length));
-  return length;
+  return first;
 }
 
-// "%02x" of value into out (at least 8 bytes); returns the length.
-int32_t renderHex2(int value, char *out) {
+// "%02x" of value (at most 8 bytes).
+char *renderHex2(int value, char *end) {
   static constexpr char kHexDigits[] = "0123456789abcdef";
   uint32_t bits = static_cast<uint32_t>(value);
-  int32_t length = 2;
-  while (length < 8 && (bits >> (4 * length)) != 0) ++length;
-  for (int32_t i = length - 1; i >= 0; --i, bits >>= 4)
-    out[i] = kHexDigits[bits & 0xF];
-  return length;
+  char *first = end;
+  do {
+    *--first = kHexDigits[bits & 0xF];
+    bits >>= 4;
+  } while (bits != 0 || end - first < 2);
+  return first;
 }
 
 // Magnitudes below this take the exact path of renderFixed: times 1000
@@ -437,11 +444,11 @@ constexpr double kFixedLimit = 1e12;
 // is exactly m * 2^e (m an integer of at most 53 bits), so value * 10^p is
 // exactly (m * 10^p) / 2^-e: its whole part and remainder come from integer
 // shifts, and the remainder compared with half of 2^-e rounds it exactly,
-// an exact tie to the even neighbour as the C library does. Returns the
-// length written to out (at least 24 bytes), or 0 for a value that is not
-// finite or too large: the C library then renders it.
-int32_t renderFixed(double value, int32_t precision, char *out) {
-  if (!(value < kFixedLimit && value > -kFixedLimit)) return 0;
+// an exact tie to the even neighbour as the C library does. At most 18
+// bytes; null for a value that is not finite or too large: the C library
+// then renders it.
+char *renderFixed(double value, int32_t precision, char *end) {
+  if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
   uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   bool negative = (bits >> 63) != 0;
@@ -465,8 +472,6 @@ int32_t renderFixed(double value, int32_t precision, char *out) {
     if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
   }  // else: below half a unit of the last decimal, rounds to 0
 
-  char digits[24];
-  char *end = digits + sizeof digits;
   char *first = end;
   uint64_t decimals = whole % scale;
   for (int32_t i = 0; i < precision; ++i, decimals /= 10)
@@ -474,9 +479,11 @@ int32_t renderFixed(double value, int32_t precision, char *out) {
   *--first = '.';
   first = digitsBackwards(whole / scale, first);
   if (negative) *--first = '-';
-  int32_t length = static_cast<int32_t>(end - first);
-  std::memcpy(out, first, static_cast<size_t>(length));
-  return length;
+  return first;
+}
+
+void putBackwards(Pieces *pieces, const char *first, const char *end) {
+  pieces->Put(first, static_cast<int32_t>(end - first));
 }
 
 // The conversions of the filter's own formats: %d, %hd, %s, %.2f, %.3f and
@@ -488,14 +495,16 @@ int32_t renderFixed(double value, int32_t precision, char *out) {
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
                          ConversionBuffer *buffer, bool *stop) {
   char text[32];
+  char *const end = text + sizeof text;
   switch (at[0]) {
     case 'd':
-      pieces->Put(text, renderDecimal(va_arg(*args, int), text));
+      putBackwards(pieces, renderDecimal(va_arg(*args, int), end), end);
       return at + 1;
     case 'h':
       if (at[1] != 'd') return nullptr;
-      pieces->Put(text,
-                  renderDecimal(static_cast<short>(va_arg(*args, int)), text));
+      putBackwards(pieces,
+                   renderDecimal(static_cast<short>(va_arg(*args, int)), end),
+                   end);
       return at + 2;
     case 's': {
       const char *string = va_arg(*args, const char *);
@@ -519,9 +528,8 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
       {
         double value = va_arg(*args, double);
         int32_t precision = at[1] - '0';
-        int32_t length = renderFixed(value, precision, text);
-        if (length > 0) {
-          pieces->Put(text, length);
+        if (char *first = renderFixed(value, precision, end)) {
+          putBackwards(pieces, first, end);
         } else {
           std::snprintf(buffer->data(), buffer->size(),
                         precision == 3 ? "%.3f" : "%.2f", value);
@@ -531,7 +539,7 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
       return at + 3;
     case '0':
       if (at[1] != '2' || at[2] != 'x') return nullptr;
-      pieces->Put(text, renderHex2(va_arg(*args, int), text));
+      putBackwards(pieces, renderHex2(va_arg(*args, int), end), end);
       return at + 3;
     default:
       return nullptr;
