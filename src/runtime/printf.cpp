@@ -377,6 +377,26 @@ class Pieces {
     }
     used_ += length;
   }
+  // Puts the plain text at position, up to the format's end or the next
+  // '%', and returns where it stops. Gathered text is copied as it is
+  // scanned.
+  const char *PutRun(const char *position) {
+    if (!gather_) {
+      const char *run = position;
+      while (*position != '\0' && *position != '%') ++position;
+      Put(run, static_cast<int32_t>(position - run));
+      return position;
+    }
+    for (;;) {
+      char *to = gathered_ + used_;
+      char *const limit = gathered_ + kGatherSize;
+      while (to < limit && *position != '\0' && *position != '%')
+        *to++ = *position++;
+      used_ = static_cast<int32_t>(to - gathered_);
+      if (to < limit) return position;
+      Flush();
+    }
+  }
   // Hands over what is gathered; the sum of the sink's results for
   // everything put so far.
   uint32_t Total() {
@@ -557,9 +577,7 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
   Pieces pieces(sink, sinkArgument);
   const char *position = format;
   for (;;) {
-    const char *run = position;
-    while (*position != '\0' && *position != '%') ++position;
-    pieces.Put(run, static_cast<int32_t>(position - run));
+    position = pieces.PutRun(position);
     if (*position == '\0') break;
 
     bool stop = false;
