@@ -92,6 +92,21 @@ TEST(Channel, BufferedOutputSurvivesTheEnd) {
     EXPECT_EQ(runfilter::ReadFile(path), "<Rectangle\n\t<Pen 3>\n>\n") << path;
 }
 
+// A statement to a channel is handed over in one piece when it fits the
+// engine's 1024 bytes, and in order in several when it does not.
+TEST(Channel, StatementsOfAnyLength) {
+  testchannels::Channels channels("");
+  const std::string text(1500, 't');
+  const std::string literal = "<" + std::string(2100, 'l') + ">";
+  int32_t counted = -1;
+  int32_t total = V_Printf(outputFP, ("%s" + literal + "%d%n|%.3f\n").c_str(),
+                           text.c_str(), 12, &counted, 0.25);
+  const std::string expected = text + literal + "12|0.250\n";
+  EXPECT_EQ(channels.Output(), expected);
+  EXPECT_EQ(total, static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(counted, static_cast<int32_t>(text.size() + literal.size() + 2));
+}
+
 TEST(Channel, FlushReportsFailedWrites) {
   Channel full;
   V_ChannelAttach(&full, std::fopen("/dev/full", "w"));
