@@ -93,18 +93,20 @@ TEST(Channel, BufferedOutputSurvivesTheEnd) {
 }
 
 // A statement to a channel is handed over in one piece when it fits the
-// engine's 1024 bytes, and in order in several when it does not.
+// engine's 1024 bytes, and in order in several when it does not: plain text
+// and conversions beyond the room left, or beyond the whole buffer.
 TEST(Channel, StatementsOfAnyLength) {
   testchannels::Channels channels("");
-  const std::string text(1500, 't');
   const std::string literal = "<" + std::string(2100, 'l') + ">";
+  const std::string big(1500, 'b');
+  const std::string fits(1023, 'f');
   int32_t counted = -1;
-  int32_t total = V_Printf(outputFP, ("%s" + literal + "%d%n|%.3f\n").c_str(),
-                           text.c_str(), 12, &counted, 0.25);
-  const std::string expected = text + literal + "12|0.250\n";
+  int32_t total = V_Printf(outputFP, (literal + "%s|ab%s%d%n|%.3f\n").c_str(),
+                           big.c_str(), fits.c_str(), 12, &counted, 0.25);
+  const std::string expected = literal + big + "|ab" + fits + "12" + "|0.250\n";
   EXPECT_EQ(channels.Output(), expected);
   EXPECT_EQ(total, static_cast<int32_t>(expected.size()));
-  EXPECT_EQ(counted, static_cast<int32_t>(text.size() + literal.size() + 2));
+  EXPECT_EQ(counted, static_cast<int32_t>(expected.size() - 7));
 }
 
 TEST(Channel, FlushReportsFailedWrites) {
