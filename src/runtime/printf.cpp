@@ -514,8 +514,11 @@ void putBackwards(Pieces *pieces, const char *first, const char *end) {
 // not be enlarged (formatting then stops).
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
                          ConversionBuffer *buffer, bool *stop) {
+  // The text ends with a NUL, as the C library's does: a sink that writes
+  // to standard error takes pieces as strings.
   char text[32];
-  char *const end = text + sizeof text;
+  char *const end = text + sizeof text - 1;
+  *end = '\0';
   switch (at[0]) {
     case 'd':
       putBackwards(pieces, renderDecimal(va_arg(*args, int), end), end);
