@@ -456,8 +456,8 @@ char *renderHex2(int value, char *end) {
   return first;
 }
 
-// Magnitudes below this take the exact path of renderFixed: times 1000
-// they stay below 2^53, and the digits of their whole part fit any buffer.
+// Magnitudes below this take the exact path of renderFixed: their binary
+// exponent is negative and their digits fit its buffer.
 constexpr double kFixedLimit = 1e12;
 
 // "%.2f" or "%.3f" of a value, as the C library writes it. A finite double
@@ -481,11 +481,11 @@ char *renderFixed(double value, int32_t precision, char *end) {
   }
   uint64_t scale = precision == 3 ? 1000 : 100;
   uint64_t scaled = mantissa * scale;  // below 2^63
+  // Below the limit the exponent is negative (at most -13): the value is
+  // scaled / 2^shift.
+  int32_t shift = -exponent;
   uint64_t whole = 0;
-  if (exponent >= 0) {
-    whole = scaled << exponent;  // below 1e15 by the limit above
-  } else if (exponent > -64) {
-    int32_t shift = -exponent;
+  if (shift < 64) {
     whole = scaled >> shift;
     uint64_t remainder = scaled & ((uint64_t{1} << shift) - 1);
     uint64_t half = uint64_t{1} << (shift - 1);
