@@ -574,13 +574,15 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
 int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
                    va_list args) {
   if (format == nullptr) format = "";
-  va_list ap;
-  va_copy(ap, args);
   ConversionBuffer buffer;
   Pieces pieces(sink, sinkArgument);
-  const char *position = format;
-  for (;;) {
-    position = pieces.PutRun(position);
+  // The argument list is copied only behind the leading plain text: right
+  // at the entry the copy would wait for the caller's va_start to be
+  // stored, a pause that shows in every statement.
+  const char *position = pieces.PutRun(format);
+  va_list ap;
+  va_copy(ap, args);
+  for (;; position = pieces.PutRun(position)) {
     if (*position == '\0') break;
 
     bool stop = false;
