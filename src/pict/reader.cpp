@@ -20,9 +20,22 @@ bool firstbyte = true;
 // in the file when the input can't tell it (a pipe).
 long bytesTaken = 0;
 
-// Set once the input has failed to tell its position: it is a pipe, and
-// asking again would only fail again.
-bool positionUnknown = false;
+// The input (channel and stream) that failed to tell its position: a pipe,
+// which would only fail again.
+const Channel *untoldChannel = nullptr;
+const FILE *untoldStream = nullptr;
+
+// The input's position, or -1 when it can't tell it.
+long inputPosition() {
+  if (inputFP == nullptr) return -1;
+  if (inputFP == untoldChannel && inputFP->stream == untoldStream) return -1;
+  long position = V_ChannelTell(inputFP);
+  if (position < 0) {
+    untoldChannel = inputFP;
+    untoldStream = inputFP->stream;
+  }
+  return position;
+}
 
 // The end of the input, or a read error, ends the run.
 [[noreturn]] void endOfInput() {
@@ -122,12 +135,9 @@ int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
 // that can't tell its position (a pipe) is counted here and one byte is read
 // and dropped. Either way the byte doesn't count in ByteCount.
 void InputAlignWord() {
-  long position = positionUnknown ? -1 : V_ChannelTell(inputFP);
+  long position = inputPosition();
   bool seekable = position >= 0;
-  if (!seekable) {
-    positionUnknown = true;
-    position = bytesTaken;
-  }
+  if (!seekable) position = bytesTaken;
   if (position % 2 == 0) return;
   if (seekable && V_ChannelSeek(inputFP, 1, SEEK_CUR) == 0) {
     ++bytesTaken;
