@@ -86,6 +86,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   EndOfFile = 0;
   inputFP = input;
   outputFP = output;
+  TrackInputPosition();
   Inittextops();
   initoperators();
   PictSkip(frameContents ? kFramePreamble : kFilePreamble);

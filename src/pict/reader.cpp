@@ -20,21 +20,26 @@ bool firstbyte = true;
 // in the file when the input can't tell it (a pipe).
 long bytesTaken = 0;
 
-// The input (channel and stream) that failed to tell its position: a pipe,
-// which would only fail again.
-const Channel *untoldChannel = nullptr;
-const FILE *untoldStream = nullptr;
+// The run's input as TrackInputPosition found it: its position then (-1
+// for a pipe) and the bytes taken by then. Only this reader moves the
+// input, so its position later is that plus the bytes taken since.
+struct TrackedInput {
+  const Channel *channel = nullptr;
+  const FILE *stream = nullptr;
+  long start = -1;
+  long takenAtStart = 0;
+};
+TrackedInput tracked;
 
-// The input's position, or -1 when it can't tell it.
+// The input's position, or -1 when it can't tell it (a pipe). Counted for
+// the tracked input, asked of the channel for any other.
 long inputPosition() {
-  if (inputFP == nullptr) return -1;
-  if (inputFP == untoldChannel && inputFP->stream == untoldStream) return -1;
-  long position = V_ChannelTell(inputFP);
-  if (position < 0) {
-    untoldChannel = inputFP;
-    untoldStream = inputFP->stream;
-  }
-  return position;
+  if (inputFP != nullptr && inputFP == tracked.channel &&
+      inputFP->stream == tracked.stream)
+    return tracked.start < 0
+               ? -1
+               : tracked.start + (bytesTaken - tracked.takenAtStart);
+  return V_ChannelTell(inputFP);
 }
 
 // The end of the input, or a read error, ends the run.
@@ -129,6 +134,13 @@ void PictSkip(int32_t n) {
 }
 
 int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
+
+void TrackInputPosition() {
+  tracked.channel = inputFP;
+  tracked.stream = inputFP != nullptr ? inputFP->stream : nullptr;
+  tracked.start = V_ChannelTell(inputFP);
+  tracked.takenAtStart = bytesTaken;
+}
 
 // Moves the input to an even position counted from the start of the file.
 // A seekable input is asked for its position and moved by seeking; an input
