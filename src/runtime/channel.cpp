@@ -77,6 +77,9 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
     *static_cast<unsigned char *>(buffer) = static_cast<unsigned char>(c);
     return 1;
   }
+  if (size == 1 && count <= kShortRun)  // short texts and values
+    return readShort(static_cast<unsigned char *>(buffer), 1, count,
+                     channel->stream);
   if (size == 0 || count == 0) return 0;
   if (count <= kShortRun / size)
     return readShort(static_cast<unsigned char *>(buffer), size, count,
