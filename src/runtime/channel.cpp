@@ -11,11 +11,9 @@
 
 namespace {
 
-// Runs up to this length are copied byte by byte; longer ones in one call.
+// Runs up to this length are copied byte by byte; longer ones (most
+// statements of the document) in one call.
 constexpr size_t kShortRun = 16;
-// The same for runs of single bytes written: a whole statement of the
-// document usually fits.
-constexpr size_t kShortWrite = 64;
 
 // Buffer size for the streams the filter attaches to its two channels: large
 // blocks keep the number of system calls low.
@@ -90,7 +88,7 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel) {
   FILE *stream = channel ? channel->stream : stdout;
-  if (size == 1 && count <= kShortWrite)  // most statements and characters
+  if (size == 1 && count <= kShortRun)  // characters and short statements
     return writeShort(static_cast<const unsigned char *>(buffer), 1, count,
                       stream);
   if (size == 0 || count == 0) return 0;
