@@ -72,8 +72,8 @@ int main(int argc, char **argv) {
     return 1;
   }
   Channel input;
-  input.stream = in;
+  V_ChannelAttach(&input, in);
   Channel output;
-  output.stream = out;
+  V_ChannelAttach(&output, out);
   return picttotov(&input, &output, frameContents);
 }

@@ -86,6 +86,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   EndOfFile = 0;
   inputFP = input;
   outputFP = output;
+  TrackInputPosition();
   Inittextops();
   initoperators();
   PictSkip(frameContents ? kFramePreamble : kFilePreamble);
@@ -100,6 +101,8 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   convertOpcodes();
   if (!frameContents) writeEpilog();
   CleanupOperators();
+  // The output is buffered: a failed write may show only now.
+  if (V_ChannelFlush(outputFP) != 0) Fatal(kMsgWriteFailed);
   return 0;
 }
 

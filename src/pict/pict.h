@@ -14,8 +14,10 @@ struct Rect {
   int32_t height = 0;
 };
 
-// Input primitives. Every byte of the picture passes ReadByte, which ends the
-// process at the end of input (message 1007 or 1008).
+// Input primitives. Every byte of the picture is read here: values byte by
+// byte through ReadByte, runs (ReadString, PictSkip) at once through the
+// same check, which ends the process at the end of input (message 1007 or
+// 1008).
 void ReadByte(unsigned char *byte);
 unsigned char *ReadString(unsigned char *buffer, int32_t n);
 void ReadUShort(uint16_t *word);
@@ -25,6 +27,9 @@ void ReadRect(Rect *rect);
 void PictSkip(int32_t n);
 int32_t GetByteCount();
 void InputAlignWord();
+// Called when the run's input is set: its position is asked once here and
+// then counted, as nothing but this reader moves it.
+void TrackInputPosition();
 void getopcode(uint16_t *opcode);
 void PeekNextOpcode(uint16_t *opcode);
 

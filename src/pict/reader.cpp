@@ -20,16 +20,56 @@ bool firstbyte = true;
 // in the file when the input can't tell it (a pipe).
 long bytesTaken = 0;
 
-// Reads one byte; the end of the input, or a read error, ends the run.
+// The run's input as TrackInputPosition found it: its position then (-1
+// for a pipe) and the bytes taken by then. Only this reader moves the
+// input, so its position later is that plus the bytes taken since.
+struct TrackedInput {
+  const Channel *channel = nullptr;
+  const FILE *stream = nullptr;
+  long start = -1;
+  long takenAtStart = 0;
+};
+TrackedInput tracked;
+
+// The input's position, or -1 when it can't tell it (a pipe). Counted for
+// the tracked input, asked of the channel for any other.
+long inputPosition() {
+  if (inputFP != nullptr && inputFP == tracked.channel &&
+      inputFP->stream == tracked.stream)
+    return tracked.start < 0
+               ? -1
+               : tracked.start + (bytesTaken - tracked.takenAtStart);
+  return V_ChannelTell(inputFP);
+}
+
+// The end of the input, or a read error, ends the run.
+[[noreturn]] void endOfInput() {
+  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
+  Fatal(kMsgShortInput);
+}
+
+// Reads one byte. A byte that was read leaves the end-of-file indicator
+// clear, so the indicator is looked at only when no byte came.
 unsigned char takeByte() {
   unsigned char byte = 0;
-  size_t got = V_ChannelRead(&byte, 1, 1, inputFP);
-  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
-  if (got != 1) Fatal(kMsgShortInput);
+  if (V_ChannelRead(&byte, 1, 1, inputFP) != 1) endOfInput();
   firstbyte = false;
   ++bytesTaken;
   return byte;
 }
+
+// Reads a run of n >= 1 bytes in one channel read. The end of the input
+// inside the run ends the process as it does for ReadByte: message 1007
+// only when nothing at all could be read.
+void takeBytes(unsigned char *buffer, int32_t n) {
+  size_t got = V_ChannelRead(buffer, 1, static_cast<size_t>(n), inputFP);
+  if (got > 0) firstbyte = false;
+  bytesTaken += static_cast<long>(got);
+  if (got != static_cast<size_t>(n)) endOfInput();
+}
+
+// Runs of bytes that are dropped are read in pieces of this size.
+constexpr int32_t kSkipPiece = 4096;
 
 }  // namespace
 
@@ -39,9 +79,12 @@ void ReadByte(unsigned char *byte) {
 }
 
 // Reads n bytes into buffer; returns the position behind the last one.
+// The bytes count and end as ReadByte's, read as one run.
 unsigned char *ReadString(unsigned char *buffer, int32_t n) {
-  for (int32_t i = 0; i < n; ++i) ReadByte(buffer++);
-  return buffer;
+  if (n < 1) return buffer;
+  ByteCount += static_cast<uint32_t>(n);
+  takeBytes(buffer, n);
+  return buffer + n;
 }
 
 void ReadUShort(uint16_t *word) {
@@ -78,20 +121,33 @@ void ReadRect(Rect *rect) {
   rect->height = std::abs(int32_t{bottom} - top);
 }
 
-// Reads and drops n bytes, each checked for the end of the input.
+// Reads and drops n bytes, checked for the end of the input as ReadByte's;
+// they are read in runs, never skipped by seeking.
 void PictSkip(int32_t n) {
-  unsigned char byte = 0;
-  for (int32_t i = 0; i < n; ++i) ReadByte(&byte);
+  unsigned char piece[kSkipPiece];
+  while (n > 0) {
+    int32_t take = n < kSkipPiece ? n : kSkipPiece;
+    ByteCount += static_cast<uint32_t>(take);
+    takeBytes(piece, take);
+    n -= take;
+  }
 }
 
 int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
+
+void TrackInputPosition() {
+  tracked.channel = inputFP;
+  tracked.stream = inputFP != nullptr ? inputFP->stream : nullptr;
+  tracked.start = V_ChannelTell(inputFP);
+  tracked.takenAtStart = bytesTaken;
+}
 
 // Moves the input to an even position counted from the start of the file.
 // A seekable input is asked for its position and moved by seeking; an input
 // that can't tell its position (a pipe) is counted here and one byte is read
 // and dropped. Either way the byte doesn't count in ByteCount.
 void InputAlignWord() {
-  long position = V_ChannelTell(inputFP);
+  long position = inputPosition();
   bool seekable = position >= 0;
   if (!seekable) position = bytesTaken;
   if (position % 2 == 0) return;

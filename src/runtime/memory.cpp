@@ -78,7 +78,12 @@ void VokFDSExit() {
   V_Abort();
 }
 
-void V_Abort() { std::abort(); }
+// Output buffered so far is written out first: what the filter wrote before
+// the failure stays in the output file, as after V_Exit.
+void V_Abort() {
+  std::fflush(nullptr);
+  std::abort();
+}
 
 void V_Exit(int status) { std::exit(status); }
 

@@ -1,6 +1,8 @@
 // The runtime's printf engine. It walks the format itself, renders each
 // single conversion with the C library's snprintf and hands the pieces to a
-// sink: a channel (V_Printf) or a character buffer (V_Sprintf).
+// sink: a channel (V_Printf) or a character buffer (V_Sprintf). The
+// conversions of the filter's own statements (%d, %hd, %s, %.2f, %.3f,
+// %02x) are rendered here, byte for byte as the C library writes them.
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -308,24 +310,289 @@ int32_t outs(void *sinkArgument, const char *text, int32_t length) {
   return copied;
 }
 
+// The conversion buffer of one call: 256 bytes on the stack at first; only
+// %s enlarges it, and the enlarged buffer serves the rest of the call.
+// (Released by hand, as the pieces are flushed by hand: without destructors
+// the engine needs no unwinding support from the C++ runtime library.)
+class ConversionBuffer {
+ public:
+  ConversionBuffer() = default;
+  void Release() {
+    if (data_ != local_) V_Free(data_);
+    data_ = local_;
+  }
+  ConversionBuffer(const ConversionBuffer &) = delete;
+  ConversionBuffer &operator=(const ConversionBuffer &) = delete;
+
+  char *data() { return data_; }
+  int32_t size() const { return size_; }
+  // Makes room for need bytes; false if the memory could not be had.
+  bool Reserve(int32_t need) {
+    if (need <= size_) return true;
+    void *grown =
+        data_ == local_ ? V_Alloc(need, 0) : V_Realloc(data_, need, 0);
+    if (grown == nullptr) return false;
+    data_ = static_cast<char *>(grown);
+    size_ = need;
+    return true;
+  }
+
+ private:
+  char local_[kOutputSize];
+  char *data_ = local_;
+  int32_t size_ = kOutputSize;
+};
+
+// Hands the pieces of one call to the sink and adds up its results. For a
+// channel the pieces are gathered and written in one piece at the end (or
+// when the room runs out): the channel gets the same bytes with one write
+// instead of one per piece. Other sinks get every piece as it comes.
+class Pieces {
+ public:
+  Pieces(VokSink sink, void *sinkArgument)
+      : sink_(sink),
+        sinkArgument_(sinkArgument),
+        gather_(sink == outchan && sinkArgument != nullptr) {}
+  Pieces(const Pieces &) = delete;
+  Pieces &operator=(const Pieces &) = delete;
+
+  void Put(const char *text, int32_t length) {
+    if (!gather_) {
+      total_ += static_cast<uint32_t>(sink_(sinkArgument_, text, length));
+      return;
+    }
+    if (length > kGatherSize - used_) {
+      Flush();
+      if (length > kGatherSize) {
+        total_ += static_cast<uint32_t>(sink_(sinkArgument_, text, length));
+        return;
+      }
+    }
+    // Most pieces are a few bytes: copied in place, not by a call.
+    char *to = gathered_ + used_;
+    if (length <= kShortPiece) {
+      for (int32_t i = 0; i < length; ++i) to[i] = text[i];
+    } else {
+      std::memcpy(to, text, static_cast<size_t>(length));
+    }
+    used_ += length;
+  }
+  // Puts the plain text at position, up to the format's end or the next
+  // '%', and returns where it stops. Gathered text is copied as it is
+  // scanned.
+  const char *PutRun(const char *position) {
+    if (!gather_) {
+      const char *run = position;
+      while (*position != '\0' && *position != '%') ++position;
+      Put(run, static_cast<int32_t>(position - run));
+      return position;
+    }
+    for (;;) {
+      char *to = gathered_ + used_;
+      char *const limit = gathered_ + kGatherSize;
+      while (to < limit && *position != '\0' && *position != '%')
+        *to++ = *position++;
+      used_ = static_cast<int32_t>(to - gathered_);
+      if (to < limit) return position;
+      Flush();
+    }
+  }
+  // Hands over what is gathered; the sum of the sink's results for
+  // everything put so far.
+  uint32_t Total() {
+    Flush();
+    return total_;
+  }
+
+ private:
+  static constexpr int32_t kGatherSize = 1024;
+  static constexpr int32_t kShortPiece = 16;
+
+  void Flush() {
+    if (used_ == 0) return;
+    total_ += static_cast<uint32_t>(sink_(sinkArgument_, gathered_, used_));
+    used_ = 0;
+  }
+
+  VokSink sink_;
+  void *sinkArgument_;
+  bool gather_;
+  uint32_t total_ = 0;
+  int32_t used_ = 0;
+  char gathered_[kGatherSize];
+};
+
+// Decimal digits of a magnitude, written backwards from end; returns the
+// position of the first digit.
+char *digitsBackwards(uint64_t value, char *end) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+// The renderers below write their text backwards, ending at `end`, and
+// return where it starts.
+
+// "%d" of value (at most 11 bytes).
+char *renderDecimal(int value, char *end) {
+  uint32_t magnitude = static_cast<uint32_t>(value);
+  if (value < 0) magnitude = 0u - magnitude;
+  char *first = digitsBackwards(magnitude, end);
+  if (value < 0) *--first = '-';
+  return first;
+}
+
+// "%02x" of value (at most 8 bytes).
+char *renderHex2(int value, char *end) {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
+  uint32_t bits = static_cast<uint32_t>(value);
+  char *first = end;
+  do {
+    *--first = kHexDigits[bits & 0xF];
+    bits >>= 4;
+  } while (bits != 0 || end - first < 2);
+  return first;
+}
+
+// Magnitudes below this take the exact path of renderFixed: their binary
+// exponent is negative and their digits fit its buffer.
+constexpr double kFixedLimit = 1e12;
+
+// "%.2f" or "%.3f" of a value, as the C library writes it. A finite double
+// is exactly m * 2^e (m an integer of at most 53 bits), so value * 10^p is
+// exactly (m * 10^p) / 2^-e: its whole part and remainder come from integer
+// shifts, and the remainder compared with half of 2^-e rounds it exactly,
+// an exact tie to the even neighbour as the C library does. At most 18
+// bytes; null for a value that is not finite or too large: the C library
+// then renders it.
+char *renderFixed(double value, int32_t precision, char *end) {
+  if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  bool negative = (bits >> 63) != 0;
+  int32_t exponentField = static_cast<int32_t>(bits >> 52 & 0x7FF);
+  uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+  int32_t exponent = -1074;  // subnormal numbers and zero
+  if (exponentField != 0) {
+    mantissa |= uint64_t{1} << 52;
+    exponent = exponentField - 1075;
+  }
+  uint64_t scale = precision == 3 ? 1000 : 100;
+  uint64_t scaled = mantissa * scale;  // below 2^63
+  // Below the limit the exponent is negative (at most -13): the value is
+  // scaled / 2^shift.
+  int32_t shift = -exponent;
+  uint64_t whole = 0;
+  if (shift < 64) {
+    whole = scaled >> shift;
+    uint64_t remainder = scaled & ((uint64_t{1} << shift) - 1);
+    uint64_t half = uint64_t{1} << (shift - 1);
+    if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
+  }  // else: below half a unit of the last decimal, rounds to 0
+
+  char *first = end;
+  uint64_t decimals = whole % scale;
+  for (int32_t i = 0; i < precision; ++i, decimals /= 10)
+    *--first = static_cast<char>('0' + decimals % 10);
+  *--first = '.';
+  first = digitsBackwards(whole / scale, first);
+  if (negative) *--first = '-';
+  return first;
+}
+
+void putBackwards(Pieces *pieces, const char *first, const char *end) {
+  pieces->Put(first, static_cast<int32_t>(end - first));
+}
+
+// The conversions of the filter's own formats: %d, %hd, %s, %.2f, %.3f and
+// %02x with nothing else in the specification. `at` points behind the '%'.
+// Renders the conversion, taking its argument, exactly as the C library
+// path would, and returns the position behind it; returns null, taking
+// nothing, for any other specification. Sets *stop when the %s buffer could
+// not be enlarged (formatting then stops).
+const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
+                         ConversionBuffer *buffer, bool *stop) {
+  // The text ends with a NUL, as the C library's does: a sink that writes
+  // to standard error takes pieces as strings.
+  char text[32];
+  char *const end = text + sizeof text - 1;
+  *end = '\0';
+  switch (at[0]) {
+    case 'd':
+      putBackwards(pieces, renderDecimal(va_arg(*args, int), end), end);
+      return at + 1;
+    case 'h':
+      if (at[1] != 'd') return nullptr;
+      putBackwards(pieces,
+                   renderDecimal(static_cast<short>(va_arg(*args, int)), end),
+                   end);
+      return at + 2;
+    case 's': {
+      const char *string = va_arg(*args, const char *);
+      if (string == nullptr) string = "";
+      size_t length = std::strlen(string);
+      // The room the C library path would have needed; its buffer serves
+      // the conversions that follow.
+      int32_t cap = static_cast<int32_t>(kVokMaxAlloc) - 1;
+      int32_t kept = length < static_cast<size_t>(cap)
+                         ? static_cast<int32_t>(length)
+                         : cap;
+      if (!buffer->Reserve(kept + 1)) {
+        *stop = true;
+        return at + 1;
+      }
+      pieces->Put(string, kept);
+      return at + 1;
+    }
+    case '.':
+      if ((at[1] != '2' && at[1] != '3') || at[2] != 'f') return nullptr;
+      {
+        double value = va_arg(*args, double);
+        int32_t precision = at[1] - '0';
+        if (char *first = renderFixed(value, precision, end)) {
+          putBackwards(pieces, first, end);
+        } else {
+          std::snprintf(buffer->data(), buffer->size(),
+                        precision == 3 ? "%.3f" : "%.2f", value);
+          pieces->Put(buffer->data(), xstrnlen(buffer->data(), buffer->size()));
+        }
+      }
+      return at + 3;
+    case '0':
+      if (at[1] != '2' || at[2] != 'x') return nullptr;
+      putBackwards(pieces, renderHex2(va_arg(*args, int), end), end);
+      return at + 3;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
                    va_list args) {
   if (format == nullptr) format = "";
+  ConversionBuffer buffer;
+  Pieces pieces(sink, sinkArgument);
+  // The argument list is copied only behind the leading plain text: right
+  // at the entry the copy would wait for the caller's va_start to be
+  // stored, a pause that shows in every statement.
+  const char *position = pieces.PutRun(format);
   va_list ap;
   va_copy(ap, args);
-  char localOutput[kOutputSize];
-  char *output = localOutput;
-  int32_t outputSize = kOutputSize;
-  uint32_t total = 0;
-  const char *position = format;
-  for (;;) {
-    const char *run = position;
-    while (*position != '\0' && *position != '%') ++position;
-    total += static_cast<uint32_t>(
-        sink(sinkArgument, run, static_cast<int32_t>(position - run)));
+  for (;; position = pieces.PutRun(position)) {
     if (*position == '\0') break;
+
+    bool stop = false;
+    const char *after =
+        renderCommon(position + 1, &ap, &pieces, &buffer, &stop);
+    if (stop) break;
+    if (after != nullptr) {
+      position = after;
+      continue;
+    }
 
     char spec[kSpecSize];
     int32_t droppedStars = 0;
@@ -338,26 +605,17 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
       length = static_cast<int32_t>(std::strlen(spec));
     }
     if (conversion == 'n') {
-      storeCount(spec, length, total, &ap);
+      storeCount(spec, length, pieces.Total(), &ap);
       continue;
     }
-    if (conversion == 's') {
-      int32_t need = getStringSize(spec, &ap) + 1;
-      if (need > outputSize) {
-        void *grown = output == localOutput ? V_Alloc(need, 0)
-                                            : V_Realloc(output, need, 0);
-        if (grown == nullptr) break;
-        output = static_cast<char *>(grown);
-        outputSize = need;
-      }
-    }
-    VokPrintToStream(output, outputSize, spec, length, &ap);
-    total += static_cast<uint32_t>(
-        sink(sinkArgument, output, xstrnlen(output, outputSize)));
+    if (conversion == 's' && !buffer.Reserve(getStringSize(spec, &ap) + 1))
+      break;
+    VokPrintToStream(buffer.data(), buffer.size(), spec, length, &ap);
+    pieces.Put(buffer.data(), xstrnlen(buffer.data(), buffer.size()));
   }
-  if (output != localOutput) V_Free(output);
+  buffer.Release();
   va_end(ap);
-  return static_cast<int32_t>(total);
+  return static_cast<int32_t>(pieces.Total());
 }
 
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {

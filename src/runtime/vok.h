@@ -49,6 +49,12 @@ size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
 int V_ChannelSeek(Channel *channel, long offset, int whence);
 long V_ChannelTell(Channel *channel);
 int V_ChannelEof(Channel *channel);
+// Sets the channel's stream to an open stream on which nothing has been read
+// or written yet, and prepares it for fast buffered use.
+void V_ChannelAttach(Channel *channel, FILE *stream);
+// Writes out the channel's buffered output; -1 if a write of the stream
+// failed (now or before), else 0. A null channel is standard output.
+int V_ChannelFlush(Channel *channel);
 
 // ---------------------------------------------------------------------------
 // Warnings, failure and exit

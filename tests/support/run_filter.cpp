@@ -52,7 +52,8 @@ void pump(const std::string &input, int to, int out, int err, Result &result) {
         (fds[toIndex].revents & (POLLOUT | POLLERR | POLLHUP))) {
       ssize_t put = write(to, input.data() + written, input.size() - written);
       if (put > 0) written += static_cast<size_t>(put);
-      if (put < 0 && errno != EINTR) written = input.size();  // reader gone
+      if (put < 0 && errno != EINTR && errno != EAGAIN)
+        written = input.size();  // reader gone
       if (written == input.size()) {
         close(to);
         to = -1;
@@ -113,6 +114,9 @@ Result Run(const std::string &input, const std::vector<std::string> &args,
     _exit(127);
   }
   if (inPipe[0] >= 0) close(inPipe[0]);
+  // The input goes in as the pipe takes it, so that a filter writing much
+  // before it has read everything can't block both sides.
+  if (inPipe[1] >= 0) fcntl(inPipe[1], F_SETFL, O_NONBLOCK);
   close(outPipe[1]);
   close(errPipe[1]);
   pump(input, inPipe[1], outPipe[0], errPipe[0], result);

@@ -1,0 +1,126 @@
+// Channels over files and pipes: single bytes and runs as fread and fwrite
+// give them, positions, the end of the input, one order for everything
+// written to standard output, and buffered output that survives the ways
+// the process ends.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "driver/driver.h"
+#include "support/channels.h"
+#include "support/run_filter.h"
+#include "support/sre_fixture.h"
+
+namespace {
+
+// Reads 3 single bytes, a short run, a long run and, at the end, a 4-byte
+// item of which only 2 bytes remain: what fread would deliver.
+TEST(Channel, ReadsFromFilesAndPipes) {
+  std::string bytes;
+  for (int i = 0; i < 125; ++i) bytes += static_cast<char>('A' + i % 26);
+  for (bool pipe : {false, true}) {
+    SCOPED_TRACE(pipe ? "pipe" : "file");
+    testchannels::Channels channels(bytes);
+    if (pipe) testchannels::PipeInput(bytes);
+    char got[128] = {};
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_EQ(V_ChannelRead(got + i, 1, 1, inputFP), 1u);
+      EXPECT_EQ(V_ChannelEof(inputFP), 0);
+    }
+    EXPECT_EQ(V_ChannelRead(got + 3, 2, 5, inputFP), 5u);
+    EXPECT_EQ(V_ChannelRead(got + 13, 1, 100, inputFP), 100u);
+    EXPECT_EQ(std::string(got, 113), bytes.substr(0, 113));
+    if (!pipe) {
+      EXPECT_EQ(V_ChannelTell(inputFP), 113);
+      EXPECT_EQ(V_ChannelSeek(inputFP, 1, SEEK_CUR), 0);
+      EXPECT_EQ(V_ChannelRead(got, 1, 1, inputFP), 1u);
+      EXPECT_EQ(got[0], bytes[114]);
+    } else {
+      EXPECT_EQ(V_ChannelRead(got, 1, 2, inputFP), 2u);
+    }
+    EXPECT_EQ(V_ChannelRead(got, 4, 2, inputFP), 2u);
+    EXPECT_EQ(V_ChannelEof(inputFP), 0);
+    EXPECT_EQ(V_ChannelRead(got, 4, 1, inputFP), 0u);
+    EXPECT_EQ(V_ChannelEof(inputFP), 1);
+    EXPECT_EQ(V_ChannelRead(got, 1, 1, inputFP), 0u);
+  }
+}
+
+// A channel on standard output and the null channel write to the same
+// stream: the bytes come out in the order written.
+TEST(Channel, StandardOutputKeepsOneOrder) {
+  Channel out;
+  out.stream = stdout;
+  const std::string run(40, 'r');
+  testing::internal::CaptureStdout();
+  V_ChannelWrite("ab", 1, 2, &out);
+  V_ChannelWrite("c", 1, 1, nullptr);
+  V_Printf(&out, "<%d %.3f>", 7, 0.5);
+  V_ChannelWrite(run.data(), 1, run.size(), nullptr);
+  V_ChannelWrite("z", 1, 1, &out);
+  EXPECT_EQ(V_ChannelFlush(&out), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "abc<7 0.500>" + run + "z");
+}
+
+// What is written to an attached channel before the process ends, by a
+// fatal message or by a runtime failure, is in the file afterwards.
+TEST(Channel, BufferedOutputSurvivesTheEnd) {
+  ASSERT_TRUE(srefixture::Load());
+  runfilter::TempDir dir;
+  const std::string fatalPath = dir.path() + "/fatal.tov";
+  const std::string abortPath = dir.path() + "/abort.tov";
+  auto writeTo = [](const std::string &path) {
+    static Channel channel;
+    V_ChannelAttach(&channel, std::fopen(path.c_str(), "w"));
+    V_Printf(&channel, "<Rectangle\n\t<Pen %d>\n>\n", 3);
+  };
+  EXPECT_EXIT(
+      {
+        writeTo(fatalPath);
+        Fatal(kMsgShortInput);
+      },
+      testing::ExitedWithCode(1), "^MSG 1008\n$");
+  EXPECT_DEATH(
+      {
+        writeTo(abortPath);
+        V_Alloc(kVokMaxAlloc + 1, 0);
+      },
+      "");
+  for (const std::string &path : {fatalPath, abortPath})
+    EXPECT_EQ(runfilter::ReadFile(path), "<Rectangle\n\t<Pen 3>\n>\n") << path;
+}
+
+// A statement to a channel is handed over in one piece when it fits the
+// engine's 1024 bytes, and in order in several when it does not: plain text
+// and conversions beyond the room left, or beyond the whole buffer.
+TEST(Channel, StatementsOfAnyLength) {
+  testchannels::Channels channels("");
+  const std::string literal = "<" + std::string(2100, 'l') + ">";
+  const std::string big(1500, 'b');
+  const std::string fits(1023, 'f');
+  int32_t counted = -1;
+  int32_t total = V_Printf(outputFP, (literal + "%s|ab%s%d%n|%.3f\n").c_str(),
+                           big.c_str(), fits.c_str(), 12, &counted, 0.25);
+  const std::string expected = literal + big + "|ab" + fits + "12" + "|0.250\n";
+  EXPECT_EQ(channels.Output(), expected);
+  EXPECT_EQ(total, static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(counted, static_cast<int32_t>(expected.size() - 7));
+}
+
+TEST(Channel, FlushReportsFailedWrites) {
+  Channel full;
+  V_ChannelAttach(&full, std::fopen("/dev/full", "w"));
+  ASSERT_NE(full.stream, nullptr);
+  EXPECT_EQ(V_ChannelWrite("abc", 1, 3, &full), 3u);  // still in the buffer
+  EXPECT_EQ(V_ChannelFlush(&full), -1);
+  EXPECT_EQ(V_ChannelFlush(&full), -1);  // the failure is remembered
+  std::fclose(full.stream);
+  testchannels::Channels channels("");
+  V_Printf(outputFP, "x");
+  EXPECT_EQ(V_ChannelFlush(outputFP), 0);
+  EXPECT_EQ(channels.Output(), "x");
+}
+
+}  // namespace
