@@ -120,6 +120,7 @@ class Previewer {
   void Open(const Token &token);
   void Value(const Token &token);
   void FacetLine(const Token &token);
+  void FailInsideFacet(int line);
   void Close(const Token &token);
   void End();
 
@@ -218,6 +219,9 @@ bool yes(const Statement &statement) {
 }
 
 Rect rect(const Statement &statement) {
+  if (statement.args.size() < 4) {
+    Fail(statement.line, "<" + statement.name + "> needs 4 values");
+  }
   return {number(statement, 0), number(statement, 1), number(statement, 2),
           number(statement, 3)};
 }
@@ -255,9 +259,7 @@ void Previewer::Run() {
 }
 
 void Previewer::Open(const Token &token) {
-  if (objectDepth_ >= 0 && object_.facet && !object_.facet->ended()) {
-    Fail(token.line, "statement inside an image facet");
-  }
+  FailInsideFacet(token.line);
   stack_.push_back({token.text, {}, token.line});
   if (objectDepth_ >= 0) return;
   for (const auto &object : kObjects) {
@@ -266,6 +268,16 @@ void Previewer::Open(const Token &token) {
       BeginObject(object.kind, token.line);
       return;
     }
+  }
+}
+
+// Statements cannot stand inside a facet: one that does means the facet
+// lost its end.
+void Previewer::FailInsideFacet(int line) {
+  if (objectDepth_ >= 0 && object_.facet && !object_.facet->ended()) {
+    Fail(line, "image facet begun on line " +
+                   std::to_string(object_.facet->firstLine()) +
+                   " not ended with '=EndInset'");
   }
 }
 
@@ -295,11 +307,7 @@ void Previewer::FacetLine(const Token &token) {
 
 void Previewer::Close(const Token &token) {
   if (stack_.empty()) Fail(token.line, "'>' closes no statement");
-  if (objectDepth_ >= 0 && object_.facet && !object_.facet->ended()) {
-    Fail(token.line, "image facet begun on line " +
-                         std::to_string(object_.facet->firstLine()) +
-                         " not ended with '=EndInset'");
-  }
+  FailInsideFacet(token.line);
   Statement statement = std::move(stack_.back());
   stack_.pop_back();
   int depth = static_cast<int>(stack_.size());
