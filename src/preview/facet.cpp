@@ -14,7 +14,8 @@ namespace {
 constexpr uint32_t kRasterMagic = 0x59A66A95;
 constexpr uint32_t kRunLengthType = 2;
 constexpr char kImageStart[] =
-    "<image preserveAspectRatio=\"none\" style=\"image-rendering:pixelated\" "
+    "<image preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" "
+    "style=\"image-rendering:pixelated\" "
     "xlink:href=\"data:image/png;base64,";
 
 int hexValue(char c) {
