@@ -175,6 +175,13 @@ TEST(PreviewObjects, EachKindWithItsAttributes) {
        {"<g class=\"group\">\n<rect x=\"0\"",
         "<g class=\"group\">\n<rect x=\"2\"", "<ellipse cx=\"4.5\"",
         "</g>\n</g>\n<rect x=\"6\""}},
+      {"groups that follow one another at one level are separate <g>s",
+       "<Rectangle\n\t<GroupID 1>\n\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n"
+       "<Rectangle\n\t<GroupID 1>\n\t<Fill 0>\n\t<BRect 2 0 1 1>\n>\n"
+       "<Group \n\t<ID 1>\n>\n"
+       "<Rectangle\n\t<GroupID 1>\n\t<Fill 0>\n\t<BRect 4 0 1 1>\n>\n",
+       {"<g class=\"group\">\n<rect x=\"0\"", "<rect x=\"2\"",
+        "</g>\n<g class=\"group\">\n<rect x=\"4\"", "</g>\n</svg>"}},
       {"statements it does not know are passed over",
        "<Mystery 1 `two' <Nested 3>>\n<Rectangle\n\t<Unknown 5>\n"
        "\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n",
