@@ -226,6 +226,26 @@ Rect rect(const Statement &statement) {
           number(statement, 3)};
 }
 
+// Appends ` name="value"` for each pair.
+void appendAttributes(
+    std::string &out,
+    std::initializer_list<std::pair<const char *, double>> attributes) {
+  for (const auto &[name, value] : attributes) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+  }
+}
+
+// Appends "x y".
+void appendPoint(std::string &out, double x, double y) {
+  AppendNumber(out, x);
+  out += ' ';
+  AppendNumber(out, y);
+}
+
 // A rectangle with a negative width or height drawn as the same area.
 Rect normalised(Rect r) {
   if (r.width < 0) r.x += r.width, r.width = -r.width;
@@ -347,19 +367,12 @@ void Previewer::End() {
   head += "pt\" height=\"";
   AppendNumber(head, box.height);
   head += "pt\" viewBox=\"";
-  AppendNumber(head, box.x);
-  head += " ";
-  AppendNumber(head, box.y);
-  head += " ";
-  AppendNumber(head, box.width);
-  head += " ";
-  AppendNumber(head, box.height);
-  head += "\">\n";
-  head += "<rect x=\"";
-  AppendNumber(head, box.x);
-  head += "\" y=\"";
-  AppendNumber(head, box.y);
-  head += "\" width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  appendPoint(head, box.x, box.y);
+  head += ' ';
+  appendPoint(head, box.width, box.height);
+  head += "\">\n<rect";
+  appendAttributes(head, {{"x", box.x}, {"y", box.y}});
+  head += " width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   out_.Write(head.data(), head.size());
   out_.Write(body_.text.data(), body_.text.size());
   out_.Write("</svg>\n", 7);
@@ -402,22 +415,17 @@ void Previewer::Start() {
   head += "pt\" height=\"";
   AppendNumber(head, pageHeight_);
   head += "pt\" viewBox=\"0 0 ";
-  AppendNumber(head, pageWidth_);
-  head += " ";
-  AppendNumber(head, pageHeight_);
+  appendPoint(head, pageWidth_, pageHeight_);
   head +=
       "\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\" "
-      "stroke=\"#999999\" stroke-width=\"1\"/>\n<rect x=\"";
+      "stroke=\"#999999\" stroke-width=\"1\"/>\n<rect";
   Rect column = normalised(textRect_);
-  for (auto [name, value] : {std::pair{"x", column.x},
-                             {"y", column.y},
-                             {"width", column.width},
-                             {"height", column.height}}) {
-    if (name[0] != 'x') head += std::string("\" ") + name + "=\"";
-    AppendNumber(head, value);
-  }
+  appendAttributes(head, {{"x", column.x},
+                          {"y", column.y},
+                          {"width", column.width},
+                          {"height", column.height}});
   head +=
-      "\" fill=\"none\" stroke=\"#cccccc\" stroke-width=\"0.5\" "
+      " fill=\"none\" stroke=\"#cccccc\" stroke-width=\"0.5\" "
       "stroke-dasharray=\"3 3\"/>\n";
   Emit(head);
 }
@@ -433,19 +441,15 @@ void Previewer::OpenFrame() {
   Rect column = normalised(textRect_);
   Rect frame = normalised(frame_);
   std::string text = "<g transform=\"translate(";
-  AppendNumber(text, column.x + (column.width - frame.width) / 2 - frame.x);
-  text += " ";
-  AppendNumber(text, column.y - frame.y);
-  text += ")\">\n<rect x=\"";
-  AppendNumber(text, frame.x);
-  text += "\" y=\"";
-  AppendNumber(text, frame.y);
-  text += "\" width=\"";
-  AppendNumber(text, frame.width);
-  text += "\" height=\"";
-  AppendNumber(text, frame.height);
+  appendPoint(text, column.x + (column.width - frame.width) / 2 - frame.x,
+              column.y - frame.y);
+  text += ")\">\n<rect";
+  appendAttributes(text, {{"x", frame.x},
+                          {"y", frame.y},
+                          {"width", frame.width},
+                          {"height", frame.height}});
   text +=
-      "\" fill=\"none\" stroke=\"#8080ff\" stroke-width=\"0.5\" "
+      " fill=\"none\" stroke=\"#8080ff\" stroke-width=\"0.5\" "
       "stroke-dasharray=\"2 2\"/>\n";
   Emit(text);
 }
@@ -632,30 +636,21 @@ void Previewer::DrawShape(const Object &o) {
   IncludeRect(r, strokeMargin(o));
   std::string text;
   if (o.kind == ObjectKind::kEllipse) {
-    text = "<ellipse cx=\"";
-    AppendNumber(text, r.x + r.width / 2);
-    text += "\" cy=\"";
-    AppendNumber(text, r.y + r.height / 2);
-    text += "\" rx=\"";
-    AppendNumber(text, r.width / 2);
-    text += "\" ry=\"";
-    AppendNumber(text, r.height / 2);
+    text = "<ellipse";
+    appendAttributes(text, {{"cx", r.x + r.width / 2},
+                            {"cy", r.y + r.height / 2},
+                            {"rx", r.width / 2},
+                            {"ry", r.height / 2}});
   } else {
-    text = "<rect x=\"";
-    AppendNumber(text, r.x);
-    text += "\" y=\"";
-    AppendNumber(text, r.y);
-    text += "\" width=\"";
-    AppendNumber(text, r.width);
-    text += "\" height=\"";
-    AppendNumber(text, r.height);
+    text = "<rect";
+    appendAttributes(
+        text,
+        {{"x", r.x}, {"y", r.y}, {"width", r.width}, {"height", r.height}});
+    // The radius is the corner oval's mean diameter.
     if (o.kind == ObjectKind::kRoundRect) {
-      // The radius is the corner oval's mean diameter.
-      text += "\" rx=\"";
-      AppendNumber(text, o.radius / 2);
+      appendAttributes(text, {{"rx", o.radius / 2}});
     }
   }
-  text += "\"";
   AppendPaint(text, o.fill, o.pen, o);
   Emit(text);
 }
@@ -671,28 +666,22 @@ void Previewer::DrawArc(const Object &o) {
   IncludeRect(r, strokeMargin(o));
   double cx = r.x + r.width / 2, cy = r.y + r.height / 2;
   double rx = r.width / 2, ry = r.height / 2;
-  auto appendPoint = [&](std::string &out, double degrees) {
+  auto appendAngle = [&](std::string &out, double degrees) {
     double radians = degrees * kPi / 180;
-    AppendNumber(out, cx + rx * std::sin(radians));
-    out += " ";
-    AppendNumber(out, cy - ry * std::cos(radians));
+    appendPoint(out, cx + rx * std::sin(radians), cy - ry * std::cos(radians));
   };
   std::string curve;
-  appendPoint(curve, o.theta);
+  appendAngle(curve, o.theta);
   int pieces = static_cast<int>(std::ceil(std::fabs(sweep) / 180));
   for (int i = 1; i <= pieces; ++i) {
     curve += " A";
-    AppendNumber(curve, rx);
-    curve += " ";
-    AppendNumber(curve, ry);
+    appendPoint(curve, rx, ry);
     curve += sweep > 0 ? " 0 0 1 " : " 0 0 0 ";
-    appendPoint(curve, o.theta + sweep * i / pieces);
+    appendAngle(curve, o.theta + sweep * i / pieces);
   }
   if (o.fill != kNoInk) {
     std::string text = "<path d=\"M";
-    AppendNumber(text, cx);
-    text += " ";
-    AppendNumber(text, cy);
+    appendPoint(text, cx, cy);
     text += " L" + curve + " Z\"";
     AppendPaint(text, o.fill, kNoInk, o);
     Emit(text);
@@ -713,24 +702,19 @@ void Previewer::DrawPoly(const Object &o) {
   bool closed = o.kind == ObjectKind::kPolygon;
   size_t n = o.points.size();
   std::string text;
-  auto appendPoint = [&](const Point &p) {
-    AppendNumber(text, p.x);
-    text += " ";
-    AppendNumber(text, p.y);
-  };
   if (o.smoothed && n >= 4 && (n - 1) % 3 == 0) {
     text = "<path d=\"M";
-    appendPoint(o.points[0]);
+    appendPoint(text, o.points[0].x, o.points[0].y);
     for (size_t i = 1; i < n; ++i) {
       text += (i - 1) % 3 == 0 ? " C" : " ";
-      appendPoint(o.points[i]);
+      appendPoint(text, o.points[i].x, o.points[i].y);
     }
     text += closed ? " Z\"" : "\"";
   } else {
     text = closed ? "<polygon points=\"" : "<polyline points=\"";
     for (size_t i = 0; i < n; ++i) {
       if (i) text += " ";
-      appendPoint(o.points[i]);
+      appendPoint(text, o.points[i].x, o.points[i].y);
     }
     text += "\"";
   }
@@ -792,11 +776,9 @@ void Previewer::DrawText(const Object &o) {
     IncludeRect(
         {o.origin.x - extent, o.origin.y - extent, 2 * extent, 2 * extent}, 0);
   }
-  std::string text = "<text x=\"";
-  AppendNumber(text, o.origin.x);
-  text += "\" y=\"";
-  AppendNumber(text, o.origin.y);
-  text += "\" text-anchor=\"";
+  std::string text = "<text";
+  appendAttributes(text, {{"x", o.origin.x}, {"y", o.origin.y}});
+  text += " text-anchor=\"";
   text += o.alignment == "Left"     ? "start"
           : o.alignment == "Center" ? "middle"
                                     : "end";
@@ -804,10 +786,8 @@ void Previewer::DrawText(const Object &o) {
   if (o.angle != 0) {
     text += " transform=\"rotate(";
     AppendNumber(text, -o.angle);
-    text += " ";
-    AppendNumber(text, o.origin.x);
-    text += " ";
-    AppendNumber(text, o.origin.y);
+    text += ' ';
+    appendPoint(text, o.origin.x, o.origin.y);
     text += ")\"";
   }
   text += " xml:space=\"preserve\">" + o.spans + "</text>\n";
@@ -819,15 +799,10 @@ void Previewer::DrawImage(Object &o) {
   if (!o.facet || !o.facet->startedImage()) return;
   Rect r = normalised(o.rect);
   if (o.hasRect) IncludeRect(r, 0);
-  std::string text = " x=\"";
-  AppendNumber(text, r.x);
-  text += "\" y=\"";
-  AppendNumber(text, r.y);
-  text += "\" width=\"";
-  AppendNumber(text, r.width);
-  text += "\" height=\"";
-  AppendNumber(text, r.height);
-  text += "\"/>\n";
+  std::string text;
+  appendAttributes(
+      text, {{"x", r.x}, {"y", r.y}, {"width", r.width}, {"height", r.height}});
+  text += "/>\n";
   Emit(text);
 }
 
