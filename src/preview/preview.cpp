@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "preview/facet.h"
@@ -180,11 +183,12 @@ double number(const Statement &statement, size_t index) {
                              std::to_string(index + 1) + " values");
   }
   const Token &arg = statement.args[index];
-  const char *text = arg.text.c_str();
-  char *end = nullptr;
-  double value = arg.kind == TokenKind::kWord ? std::strtod(text, &end) : 0;
-  if (arg.kind != TokenKind::kWord || end == text || *end != '\0' ||
-      !(std::fabs(value) <= kLargestNumber)) {
+  const char *text = arg.text.data();
+  const char *end = text + arg.text.size();
+  double value = 0;
+  auto result = std::from_chars(text, end, value);
+  if (arg.kind != TokenKind::kWord || result.ec != std::errc() ||
+      result.ptr != end || !(std::fabs(value) <= kLargestNumber)) {
     Fail(arg.line,
          "<" + statement.name + ">: '" + arg.text + "' is not a number");
   }
@@ -281,6 +285,7 @@ void Previewer::Run() {
 void Previewer::Open(const Token &token) {
   FailInsideFacet(token.line);
   stack_.push_back({token.text, {}, token.line});
+  stack_.back().args.reserve(4);
   if (objectDepth_ >= 0) return;
   for (const auto &object : kObjects) {
     if (token.text == object.name) {
@@ -478,52 +483,119 @@ void Previewer::BeginObject(ObjectKind kind, int line) {
   object_.line = line;
 }
 
+enum class Attr {
+  kNone,
+  kSeparation,
+  kFill,
+  kPen,
+  kPenWidth,
+  kGroupId,
+  kId,
+  kRect,
+  kRadius,
+  kTheta,
+  kDTheta,
+  kNumPoints,
+  kPoint,
+  kSmoothed,
+  kAlignment,
+  kAngle,
+  kOrigin,
+  kString,
+};
+
+// The attribute statements of objects, looked up once per statement.
+Attr attributeKind(const std::string &name) {
+  static const std::unordered_map<std::string_view, Attr> kAttributes = {
+      {"Separation", Attr::kSeparation},
+      {"Fill", Attr::kFill},
+      {"Pen", Attr::kPen},
+      {"PenWidth", Attr::kPenWidth},
+      {"GroupID", Attr::kGroupId},
+      {"ID", Attr::kId},
+      {"BRect", Attr::kRect},
+      {"ArcRect", Attr::kRect},
+      {"Radius", Attr::kRadius},
+      {"ArcTheta", Attr::kTheta},
+      {"ArcDTheta", Attr::kDTheta},
+      {"NumPoints", Attr::kNumPoints},
+      {"Point", Attr::kPoint},
+      {"Smoothed", Attr::kSmoothed},
+      {"TLAlignment", Attr::kAlignment},
+      {"Angle", Attr::kAngle},
+      {"TLOrigin", Attr::kOrigin},
+      {"String", Attr::kString},
+  };
+  auto found = kAttributes.find(name);
+  return found == kAttributes.end() ? Attr::kNone : found->second;
+}
+
 void Previewer::Attribute(const Statement &s) {
-  const std::string &name = s.name;
   Object &o = object_;
-  if (name == "Separation") {
-    o.separation = integer(s, 0, 0, 7);
-  } else if (name == "Fill") {
-    o.fill = integer(s, 0, 0, 15);
-  } else if (name == "Pen") {
-    o.pen = integer(s, 0, 0, 15);
-  } else if (name == "PenWidth") {
-    o.penWidth = std::max(number(s, 0), 0.0);
-  } else if (name == "GroupID") {
-    o.groupId = integer(s, 0, 0, 32767);
-  } else if (name == "ID") {
-    o.id = integer(s, 0, 0, 32767);
-  } else if (name == "BRect" || name == "ArcRect") {
-    o.rect = rect(s);
-    o.hasRect = true;
-  } else if (name == "Radius") {
-    o.radius = std::max(number(s, 0), 0.0);
-  } else if (name == "ArcTheta") {
-    o.theta = number(s, 0);
-  } else if (name == "ArcDTheta") {
-    o.dtheta = number(s, 0);
-  } else if (name == "NumPoints") {
-    o.numPoints = integer(s, 0, 0, 1 << 30);
-  } else if (name == "Point") {
-    o.points.push_back({number(s, 0), number(s, 1)});
-  } else if (name == "Smoothed") {
-    o.smoothed = yes(s);
-  } else if (name == "TLAlignment") {
-    o.alignment = word(s);
-    if (o.alignment != "Left" && o.alignment != "Center" &&
-        o.alignment != "Right") {
-      Fail(s.line, "<TLAlignment> '" + o.alignment +
-                       "' is none of Left, Center, Right");
-    }
-  } else if (name == "Angle") {
-    o.angle = number(s, 0);
-  } else if (name == "TLOrigin") {
-    o.origin = {number(s, 0), number(s, 1)};
-  } else if (name == "String" && o.kind == ObjectKind::kTextLine) {
-    if (s.args.empty() || s.args[0].kind != TokenKind::kString) {
-      Fail(s.line, "<String> without a backquoted string");
-    }
-    AddSpan(s.args[0].text);
+  switch (attributeKind(s.name)) {
+    case Attr::kNone:
+      return;
+    case Attr::kSeparation:
+      o.separation = integer(s, 0, 0, 7);
+      return;
+    case Attr::kFill:
+      o.fill = integer(s, 0, 0, 15);
+      return;
+    case Attr::kPen:
+      o.pen = integer(s, 0, 0, 15);
+      return;
+    case Attr::kPenWidth:
+      o.penWidth = std::max(number(s, 0), 0.0);
+      return;
+    case Attr::kGroupId:
+      o.groupId = integer(s, 0, 0, 32767);
+      return;
+    case Attr::kId:
+      o.id = integer(s, 0, 0, 32767);
+      return;
+    case Attr::kRect:
+      o.rect = rect(s);
+      o.hasRect = true;
+      return;
+    case Attr::kRadius:
+      o.radius = std::max(number(s, 0), 0.0);
+      return;
+    case Attr::kTheta:
+      o.theta = number(s, 0);
+      return;
+    case Attr::kDTheta:
+      o.dtheta = number(s, 0);
+      return;
+    case Attr::kNumPoints:
+      o.numPoints = integer(s, 0, 0, 1 << 30);
+      return;
+    case Attr::kPoint:
+      o.points.push_back({number(s, 0), number(s, 1)});
+      return;
+    case Attr::kSmoothed:
+      o.smoothed = yes(s);
+      return;
+    case Attr::kAlignment:
+      o.alignment = word(s);
+      if (o.alignment != "Left" && o.alignment != "Center" &&
+          o.alignment != "Right") {
+        Fail(s.line, "<TLAlignment> '" + o.alignment +
+                         "' is none of Left, Center, Right");
+      }
+      return;
+    case Attr::kAngle:
+      o.angle = number(s, 0);
+      return;
+    case Attr::kOrigin:
+      o.origin = {number(s, 0), number(s, 1)};
+      return;
+    case Attr::kString:
+      if (o.kind != ObjectKind::kTextLine) return;
+      if (s.args.empty() || s.args[0].kind != TokenKind::kString) {
+        Fail(s.line, "<String> without a backquoted string");
+      }
+      AddSpan(s.args[0].text);
+      return;
   }
 }
 

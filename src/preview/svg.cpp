@@ -110,17 +110,27 @@ void AppendNumber(std::string &out, double value) {
   out.append(text, end);
 }
 
+// All 64 colours, made once.
 std::string TintColour(int separation, int ink) {
-  const auto &rgb = kSeparationRgb[separation];
-  double density = kTintDensity[ink];
-  char text[8];
-  int channel[3];
-  for (int i = 0; i < 3; ++i) {
-    channel[i] = static_cast<int>(255 - (255 - rgb[i]) * density + 0.5);
-  }
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", channel[0], channel[1],
-                channel[2]);
-  return text;
+  static const auto kColours = [] {
+    std::array<std::array<std::string, 8>, 8> colours;
+    for (int s = 0; s < 8; ++s) {
+      for (int i = 0; i < 8; ++i) {
+        char text[8];
+        int channel[3];
+        for (int c = 0; c < 3; ++c) {
+          int rgb = kSeparationRgb[s][c];
+          channel[c] =
+              static_cast<int>(255 - (255 - rgb) * kTintDensity[i] + 0.5);
+        }
+        std::snprintf(text, sizeof text, "#%02x%02x%02x", channel[0],
+                      channel[1], channel[2]);
+        colours[s][i] = text;
+      }
+    }
+    return colours;
+  }();
+  return kColours[separation][ink];
 }
 
 std::string PatternId(int ink, int separation) {

@@ -30,15 +30,13 @@ void Fail(int line, std::string text) {
   throw ReadError{line, std::move(text)};
 }
 
-int Tokenizer::Peek() {
-  if (position_ == length_) {
-    if (ended_) return -1;
-    length_ = source_.Read(buffer_, sizeof buffer_);
-    position_ = 0;
-    if (length_ == 0) {
-      ended_ = true;
-      return -1;
-    }
+int Tokenizer::Refill() {
+  if (ended_) return -1;
+  length_ = source_.Read(buffer_, sizeof buffer_);
+  position_ = 0;
+  if (length_ == 0) {
+    ended_ = true;
+    return -1;
   }
   return static_cast<unsigned char>(buffer_[position_]);
 }

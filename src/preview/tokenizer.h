@@ -45,8 +45,15 @@ class Tokenizer {
   int line() const { return line_; }
 
  private:
-  int Peek();
+  // The next byte, or -1 at the end; Get also moves past it.
+  int Peek() {
+    if (position_ < length_) {
+      return static_cast<unsigned char>(buffer_[position_]);
+    }
+    return Refill();
+  }
   int Get();
+  int Refill();
   void ReadString(Token &token);
   void ReadEscape(std::string &text);
   void ReadRestOfLine(std::string &text);
