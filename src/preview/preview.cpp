@@ -829,7 +829,11 @@ void Previewer::AddSpan(const std::string &codes) {
   } else {
     text += " fill=\"" + colour + "\">";
   }
-  AppendText(text, codes);
+  if (font_.family == "Symbol") {
+    AppendSymbolText(text, codes);
+  } else {
+    AppendText(text, codes);
+  }
   text += "</tspan>";
 }
 

@@ -167,6 +167,28 @@ void AppendText(std::string &out, const std::string &codes) {
   }
 }
 
+// Greek letters of the Symbol font at the codes of "A" to "Z" and "a" to "z".
+constexpr char16_t kSymbolUpper[] =
+    u"\u0391\u0392\u03A7\u0394\u0395\u03A6\u0393\u0397\u0399\u03D1\u039A"
+    u"\u039B\u039C\u039D\u039F\u03A0\u0398\u03A1\u03A3\u03A4\u03A5\u03C2"
+    u"\u03A9\u039E\u03A8\u0396";
+constexpr char16_t kSymbolLower[] =
+    u"\u03B1\u03B2\u03C7\u03B4\u03B5\u03C6\u03B3\u03B7\u03B9\u03D5\u03BA"
+    u"\u03BB\u03BC\u03BD\u03BF\u03C0\u03B8\u03C1\u03C3\u03C4\u03C5\u03D6"
+    u"\u03C9\u03BE\u03C8\u03B6";
+
+void AppendSymbolText(std::string &out, const std::string &codes) {
+  for (char c : codes) {
+    if (c >= 'A' && c <= 'Z') {
+      appendUtf8(out, kSymbolUpper[c - 'A']);
+    } else if (c >= 'a' && c <= 'z') {
+      appendUtf8(out, kSymbolLower[c - 'a']);
+    } else {
+      AppendText(out, std::string(1, c));
+    }
+  }
+}
+
 void AppendEscaped(std::string &out, const std::string &text) {
   for (char c : text) {
     auto code = static_cast<unsigned char>(c);

@@ -25,6 +25,9 @@ std::string PatternDefinition(int ink, int separation);
 // a tab becomes a blank.
 void AppendText(std::string &out, const std::string &codes);
 
+// The same for text in the Symbol family, whose letters are Greek.
+void AppendSymbolText(std::string &out, const std::string &codes);
+
 // Appends an attribute value with the XML specials escaped.
 void AppendEscaped(std::string &out, const std::string &text);
 

@@ -145,7 +145,7 @@ TEST(PreviewObjects, EachKindWithItsAttributes) {
        "<TextLine\n\t<TLAlignment Center>\n\t<Angle 0>\n\t<TLOrigin 5 6>\n"
        "\t<Font \n\t\t<FItalic No>\n\t\t<FUnderline Yes>\n\t>\n"
        "\t<String `a'>\n\t<Font \n\t\t<FFamily `Symbol'>\n\t>\n"
-       "\t<String `b'>\n>\n",
+       "\t<String `bW.'>\n>\n",
        {"<tspan font-family=\"Courier, monospace\" font-size=\"9\" "
         "font-weight=\"bold\" font-style=\"italic\" fill=\"#ff0000\">x<",
         "text-anchor=\"middle\"",
@@ -153,7 +153,8 @@ TEST(PreviewObjects, EachKindWithItsAttributes) {
         "font-weight=\"bold\" text-decoration=\"underline\" "
         "fill=\"#ff0000\">a</tspan><tspan font-family=\"Symbol, serif\" "
         "font-size=\"9\" font-weight=\"bold\" text-decoration=\"underline\" "
-        "fill=\"#ff0000\">b</tspan></text>"}},
+        // Symbol's b and W are the Greek beta and Omega.
+        "fill=\"#ff0000\">\xCE\xB2\xCE\xA9.</tspan></text>"}},
       {"rotated text turns counter-clockwise about its origin; outline face",
        "<TextLine\n\t<TLAlignment Right>\n\t<Angle -90>\n"
        "\t<TLOrigin 30.5 40>\n\t<Font \n\t\t<FOutline Yes>\n\t>\n"
