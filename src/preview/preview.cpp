@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -92,6 +91,8 @@ struct Font {
 struct Object {
   ObjectKind kind = ObjectKind::kRectangle;
   int line = 0;
+  // An object's fill and pen are inked in its separation; where a filled and
+  // framed object names two, the later one (the pen's) is the one that holds.
   int separation = 0;
   int fill = kNoInk;
   int pen = kNoInk;
