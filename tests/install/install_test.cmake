@@ -1,7 +1,8 @@
 # Installs the build into a scratch prefix and runs the installed filter by
 # its bare name, as the application does, with QZHOME naming the prefix: it
 # must find its messages there. Without QZHOME it must not. The default font
-# mapping must be installed where the filter looks for it under QZHOME.
+# mapping must be installed where the filter looks for it under QZHOME; the
+# previewer and both manual pages are installed beside it.
 # Arguments: -DBUILD_DIR=... -DPREFIX=... -DSOURCE_DIR=...
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -9,8 +10,10 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(file bin/picttotov qzinit/usenglish/APIArea/resources/picttotov.sre
-             qzinit/filters/pictfonts.cfg share/man/man1/picttotov.1)
+foreach(file bin/picttotov bin/tovpreview
+             qzinit/usenglish/APIArea/resources/picttotov.sre
+             qzinit/filters/pictfonts.cfg
+             share/man/man1/picttotov.1 share/man/man1/tovpreview.1)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
@@ -42,5 +45,12 @@ endif()
 run_installed("${PREFIX}/nowhere" status err)
 if(NOT status EQUAL 1 OR NOT err STREQUAL "Fail to open string resource file\n")
   message(FATAL_ERROR "installed filter without messages: status ${status}, stderr '${err}'")
+endif()
+# The installed previewer runs by its bare name too.
+execute_process(
+  COMMAND env "PATH=${PREFIX}/bin:/usr/bin:/bin" tovpreview -h
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^usage: tovpreview")
+  message(FATAL_ERROR "installed tovpreview -h: status ${status}, '${out}'")
 endif()
 file(REMOVE_RECURSE "${PREFIX}")
