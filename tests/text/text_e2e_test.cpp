@@ -165,6 +165,9 @@ TEST(TextE2E, RunsFontStatementsAndEscapes) {
                                 "\t\t<FOutline No>\n\t\t<FShadow No>\n"
                                 "\t\t<FSeparation 2>\n") +
                                Str("x"))},
+      // The separation alone.
+      {U8(0x0E) + U32(409) + LongText(0, 0, "x"),
+       Line("0.000 0.000", Font("\t\t<FSeparation 4>\n") + Str("x"))},
       // Font 40 uses the slot of font 0, which has no family: the family
       // stays; so does it for font 7 after font 20.
       {TxFont(40) + LongText(0, 0, "x"), Line("0.000 0.000", Str("x"))},
@@ -263,6 +266,12 @@ TEST(TextE2E, RotatedTextEachJustification) {
            kTextEnd,
        Rotated("Left", 32768, "10.000 10.000", Str("J")) +
            Rotated("Left", 32768, "19.903 8.608", Str("K"))},
+      // A large angle shows the single-precision steps: -32766 degrees is
+      // -6 degrees (cos 0.99452, sin -0.10453), but the angle in radians,
+      // rounded to single precision near 571.9, is off by about 6e-5.
+      {TextBegin(1, 32766) + LongText(0, 0, "L") + DHText(100, "M") + kTextEnd,
+       Rotated("Left", -32766, "0.000 0.000", Str("L")) +
+           Rotated("Left", -32766, "99.452 10.458", Str("M"))},
   };
   ExpectSteps(steps);
 }
