@@ -114,6 +114,18 @@ int32_t V_Sprintf(char *buffer, const char *format, ...);
 int32_t V_Snprintf(char *buffer, int32_t size, const char *format, ...);
 
 // ---------------------------------------------------------------------------
+// Formatted input
+// ---------------------------------------------------------------------------
+
+// Reads `input` as `format` says into one pointer per assigning conversion
+// ("dioxXucsfegn[%", with *, a width and h or l). Integers are computed in
+// 32 bits and stored through an int16_t* with h, else an int32_t* (%ld
+// included); floating values through a double* with l, else a float*.
+// Returns the number of assignments, or -1 when the input is empty or ran out
+// before the first one; a null format reads as "".
+int V_Sscanf(const char *input, const char *format, ...);
+
+// ---------------------------------------------------------------------------
 // String resources
 // ---------------------------------------------------------------------------
 

@@ -1,18 +1,28 @@
 # Installs the build into a scratch prefix and runs the installed filter by
 # its bare name, as the application does, with QZHOME naming the prefix: it
-# must find its messages there. Without QZHOME it must not.
-# Arguments: -DBUILD_DIR=... -DPREFIX=...
+# must find its messages there. Without QZHOME it must not. The default font
+# mapping must be installed where the filter looks for it under QZHOME.
+# Arguments: -DBUILD_DIR=... -DPREFIX=... -DSOURCE_DIR=...
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE installed OUTPUT_QUIET)
 if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(file bin/picttotov qzinit/usenglish/APIArea/resources/picttotov.sre)
+foreach(file bin/picttotov qzinit/usenglish/APIArea/resources/picttotov.sre
+             qzinit/filters/pictfonts.cfg)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
+execute_process(
+  COMMAND "${CMAKE_COMMAND}" -E compare_files
+          "${SOURCE_DIR}/resources/pictfonts.cfg"
+          "${PREFIX}/qzinit/filters/pictfonts.cfg"
+  RESULT_VARIABLE differs)
+if(NOT differs EQUAL 0)
+  message(FATAL_ERROR "installed pictfonts.cfg differs from resources/")
+endif()
 
 function(run_installed qzhome status_var err_var)
   execute_process(

@@ -1,0 +1,199 @@
+// The font table: which family name stands for which picture font number,
+// and which character codes of a font are written as other codes, perhaps
+// in another family. Built from "pictfonts.cfg" on the first lookup.
+#include "text/fontconfig.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "driver/driver.h"
+#include "text/text.h"
+
+namespace {
+
+// Family names as the text writer holds them: 63 bytes and a NUL.
+constexpr int kFamilySize = 64;
+constexpr int kCharacterCodes = 256;
+
+// The file's name, and the room the places it is looked for are built in.
+constexpr char kFontFileName[] = "pictfonts.cfg";
+constexpr uint32_t kPathSize = 256;
+
+struct CharMapEntry {
+  char name[kFamilySize];  // another family for this code; empty: keep it
+  int32_t code;            // the code written instead; 0: no mapping
+};
+
+struct FontTableEntry {
+  char *name;             // family of this picture font, or null
+  CharMapEntry *charmap;  // 256 entries, possibly shared with other slots
+};
+
+// One slot per picture font number 0 to 39, each allocated on its own.
+FontTableEntry **FontTable = nullptr;
+// The slot that character and SameAs entries apply to; -1 before any font
+// entry, and possibly out of range after one.
+int32_t currentfont = -1;
+// The configuration file, open for the rest of the run.
+Channel *FontFile = nullptr;
+
+bool isFontSlot(int32_t number) { return number >= 0 && number < kFontSlots; }
+
+char *copyText(const char *text, uint32_t limit) {
+  uint32_t length = static_cast<uint32_t>(std::strlen(text));
+  if (length > limit) length = limit;
+  auto *copy = static_cast<char *>(FontConfigAlloc(1, length + 1));
+  std::memcpy(copy, text, length);
+  return copy;
+}
+
+// Writes directory, then the file name, into `path`; false (and nothing
+// tried) when the whole does not fit.
+bool buildPath(char *path, const char *directory) {
+  size_t length = std::strlen(directory);
+  if (length + sizeof kFontFileName > kPathSize) return false;
+  std::memcpy(path, directory, length);
+  std::memcpy(path + length, kFontFileName, sizeof kFontFileName);
+  return true;
+}
+
+// Opens `candidate`, remembering it as the last path tried.
+FILE *tryPath(const char *candidate, char *lastTried) {
+  std::strcpy(lastTried, candidate);
+  return std::fopen(candidate, "r");
+}
+
+// ---------------------------------------------------------------------------
+// Applying the entries of the file
+// ---------------------------------------------------------------------------
+
+void applyFontEntry(const FontFileEntry &entry) {
+  currentfont = entry.number;
+  if (!isFontSlot(currentfont)) return;
+  FontTableEntry *slot = FontTable[currentfont];
+  if (slot->name != nullptr) V_Free(slot->name);
+  slot->name = copyText(entry.name, kFamilySize - 1);
+}
+
+void applyCharacterEntry(const FontFileEntry &entry) {
+  if (!isFontSlot(currentfont)) return;
+  if (entry.number < 0 || entry.number >= kCharacterCodes) return;
+  FontTableEntry *slot = FontTable[currentfont];
+  if (slot->charmap == nullptr)
+    slot->charmap = static_cast<CharMapEntry *>(
+        FontConfigAlloc(kCharacterCodes, sizeof(CharMapEntry)));
+  CharMapEntry &mapped = slot->charmap[entry.number];
+  V_StrCpyN(mapped.name, entry.name, kFamilySize);
+  mapped.code = entry.code;
+}
+
+// True when a slot other than `except` points to `map`.
+bool mapShared(const CharMapEntry *map, int32_t except) {
+  for (int32_t i = 0; i < kFontSlots; ++i)
+    if (i != except && FontTable[i]->charmap == map) return true;
+  return false;
+}
+
+// The current slot takes the character map of another; a map that only it
+// held is freed.
+void applySameAsEntry(const FontFileEntry &entry) {
+  if (!isFontSlot(currentfont) || !isFontSlot(entry.number)) return;
+  CharMapEntry *shared = FontTable[entry.number]->charmap;
+  FontTableEntry *slot = FontTable[currentfont];
+  if (shared == nullptr || slot->charmap == shared) return;
+  if (slot->charmap != nullptr && !mapShared(slot->charmap, currentfont))
+    V_Free(slot->charmap);
+  slot->charmap = shared;
+}
+
+// Builds the table; without a configuration file it stays empty.
+void initFontTable() {
+  FontTable = static_cast<FontTableEntry **>(
+      FontConfigAlloc(kFontSlots, sizeof(FontTableEntry *)));
+  for (int i = 0; i < kFontSlots; ++i)
+    FontTable[i] = static_cast<FontTableEntry *>(
+        FontConfigAlloc(1, sizeof(FontTableEntry)));
+  FontFile = GetFontFile();
+  if (FontFile == nullptr) return;
+  InitParser(FontFile);
+  FontFileEntry entry;
+  while (GetFontFileEntry(&entry) == 0) {
+    switch (entry.type) {
+      case kFontEntry:
+        applyFontEntry(entry);
+        break;
+      case kCharacterEntry:
+        applyCharacterEntry(entry);
+        break;
+      case kSameAsEntry:
+        applySameAsEntry(entry);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+void *FontConfigAlloc(uint32_t count, uint32_t size) {
+  void *block = V_Calloc(count, size, 0);
+  if (block == nullptr) Fatal(kMsgNoMemory);
+  return block;
+}
+
+// The file is looked for in the current directory, then in $HOME, then in
+// the installation's filter directory; a place whose path does not fit the
+// 256-byte buffer is not tried.
+Channel *GetFontFile() {
+  char lastTried[kPathSize];
+  char candidate[kPathSize];
+  FILE *stream = tryPath(kFontFileName, lastTried);
+  const char *home = std::getenv("HOME");
+  if (stream == nullptr && home != nullptr) {
+    char directory[kPathSize];
+    if (std::strlen(home) + 1 < kPathSize) {
+      std::strcpy(directory, home);
+      std::strcat(directory, "/");
+      if (buildPath(candidate, directory))
+        stream = tryPath(candidate, lastTried);
+    }
+  }
+  if (stream == nullptr) {
+    char directory[kPathSize];
+    if (GetQzInitDir(directory, kPathSize) == 0 &&
+        buildPath(candidate, directory))
+      stream = tryPath(candidate, lastTried);
+  }
+  if (stream == nullptr) {
+    NonFatal(kMsgNoFontConfig, lastTried);
+    return nullptr;
+  }
+  auto *channel = new (FontConfigAlloc(1, sizeof(Channel))) Channel();
+  channel->path = copyText(lastTried, kPathSize);
+  channel->stream = stream;
+  return channel;
+}
+
+// The family for picture font `font` (slot 0 for numbers beyond the table)
+// and the code to write for character `code`.
+void GetFontandCode(uint16_t font, unsigned char code, char *name,
+                    unsigned char *codeOut) {
+  static int firsttime = 1;
+  if (firsttime != 0) {
+    initFontTable();
+    firsttime = 0;
+  }
+  const FontTableEntry *slot = FontTable[font < kFontSlots ? font : 0];
+  if (slot->name != nullptr) V_StrCpyN(name, slot->name, kFamilySize);
+  if (code == 0) return;
+  const CharMapEntry *mapped =
+      slot->charmap != nullptr ? &slot->charmap[code] : nullptr;
+  if (mapped == nullptr || mapped->code == 0) {
+    *codeOut = code;
+    return;
+  }
+  *codeOut = static_cast<unsigned char>(mapped->code & 0xFF);
+  if (mapped->name[0] != '\0') V_StrCpyN(name, mapped->name, kFamilySize);
+}
