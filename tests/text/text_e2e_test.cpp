@@ -187,13 +187,18 @@ TEST(TextE2E, RunsFontStatementsAndEscapes) {
 }
 
 // The offsets are unsigned bytes added to the text position, which wraps
-// at 16 bits; the origin and scale apply to the line's origin only.
+// at 16 bits; the origin and scale apply to the line's origin only. A
+// centre offset is scaled too: x 3, y 1 at scale 2 move the centre by
+// (6, 2).
 TEST(TextE2E, PositionsOriginAndScale) {
   const Steps steps = {
-      {TxSize(12) + LongText(32767, -32768, "a") + DHText(1, "b") +
-           DVText(255, "c"),
-       Line("65534.000 -65536.000",
-            Font(Family("Times") + "\t\t<FSize 24.00>\n") + Str("a")) +
+      {TxSize(12) + TextBegin(2, 90) + TextCenter(1, 3) +
+           LongText(20, 30, "a") + DVText(10, "b") + kTextEnd,
+       Rotated("Center", -90, "48.000 62.000",
+               Font(Family("Times") + "\t\t<FSize 24.00>\n") + Str("a")) +
+           Rotated("Center", -90, "28.000 62.000", Str("b"))},
+      {LongText(32767, -32768, "a") + DHText(1, "b") + DVText(255, "c"),
+       Line("65534.000 -65536.000", Str("a")) +
            Line("-65536.000 -65536.000", Str("b")) +
            Line("-65536.000 -65026.000", Str("c"))},
       {U8(0x0C) + U16(-5) + U16(-10) + DHDVText(255, 1, "d") +
@@ -276,7 +281,8 @@ TEST(TextE2E, RotatedTextEachJustification) {
   ExpectSteps(steps);
 }
 
-TEST(TextE2E, RotatedTextBrackets) {
+TEST(TextE2E, RotatedTextBracketsAndGroups) {
+  const std::string kGroup1 = "\t<GroupID 1>\n";
   const std::string times = Font(Family("Times"));
   const Steps steps = {
       // An offset before the text begin is lost; one after it (x 5) moves
@@ -309,39 +315,18 @@ TEST(TextE2E, RotatedTextBrackets) {
       // A short text begin and a long text end are dropped.
       {Short(150) + Long(151, "") + LongText(2, 2, "g"),
        Line("2.000 2.000", Str("g"))},
+      // Rotated lines carry their group's number but are not counted as
+      // members: a group of rotated lines alone writes no Group statement;
+      // one of two plain lines does.
+      {Short(140) + TextBegin(1, 0) + LongText(1, 1, "x") +
+           LongText(2, 2, "y") + kTextEnd + Short(141),
+       Rotated("Left", 0, "1.000 1.000", Str("x"), kGroup1) +
+           Rotated("Left", 0, "2.000 2.000", Str("y"), kGroup1)},
+      {Short(140) + LongText(1, 1, "x") + LongText(2, 2, "y") + Short(141),
+       Line("1.000 1.000", Str("x"), kGroup1) +
+           Line("2.000 2.000", Str("y"), kGroup1) + "<Group \n\t<ID 1>\n>\n"},
   };
   ExpectSteps(steps);
-}
-
-// Rotated lines carry their group's number but are not counted as members:
-// a group of rotated lines alone writes no Group statement; one of two plain
-// lines does.
-TEST(TextE2E, RotatedLinesInGroups) {
-  const std::string group = "\t<GroupID 1>\n";
-  const Steps steps = {
-      {Short(140) + TextBegin(1, 0) + LongText(1, 1, "a") +
-           LongText(2, 2, "b") + kTextEnd + Short(141),
-       Rotated("Left", 0, "1.000 1.000", Font(Family("Times")) + Str("a"),
-               group) +
-           Rotated("Left", 0, "2.000 2.000", Str("b"), group)},
-      {Short(140) + LongText(1, 1, "c") + LongText(2, 2, "d") + Short(141),
-       Line("1.000 1.000", Str("c"), group) +
-           Line("2.000 2.000", Str("d"), group) + "<Group \n\t<ID 1>\n>\n"},
-  };
-  ExpectSteps(steps);
-}
-
-// A centre offset is scaled with the picture: x 3, y 1 at scale 2 move the
-// centre by (6, 2).
-TEST(TextE2E, RotatedTextScaled) {
-  const Steps steps = {
-      {TextBegin(2, 90) + TextCenter(1, 3) + LongText(20, 30, "a") +
-           DVText(10, "b") + kTextEnd,
-       Rotated("Center", -90, "48.000 62.000",
-               Font(Family("Times")) + Str("a")) +
-           Rotated("Center", -90, "28.000 62.000", Str("b"))},
-  };
-  ExpectSteps(steps, {"-s", "2"});
 }
 
 // Without a configuration file the family stays Times and the missing file
