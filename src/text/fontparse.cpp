@@ -58,7 +58,10 @@ int GetChar() {
 // Reads back `count` bytes, so that GetChar hands out bytes[0] first.
 void unread(const unsigned char *bytes, uint32_t count) {
   reserve(PushBack, PushBackSize, PushBackCount + count);
-  for (uint32_t i = count; i > 0; --i) PushBack[PushBackCount++] = bytes[i - 1];
+  for (uint32_t i = count; i > 0; --i) {
+    PushBack[PushBackCount++] = bytes[i - 1];
+    if (bytes[i - 1] == '\n') --yylineno;  // counted again when read again
+  }
   InputPosition -= count;
 }
 

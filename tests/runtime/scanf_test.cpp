@@ -46,6 +46,7 @@ TEST(Sscanf, IntegerConversions) {
       {"-10", "%i", 1, -10},
       {"12345", "%2d", 1, 12},
       {"-5", "%1d", 0, kUntouched},  // a sign fills a width of 1
+      {"+5", "%1d", 0, kUntouched},
       {"-5", "%2d", 1, -5},
       {"%5", "%%%d", 1, 5},
       {"5", "%%%d", 0, kUntouched},
@@ -123,11 +124,16 @@ TEST(Sscanf, TextConversions) {
     const char *text;
   };
   const SetCase sets[] = {
-      {"abc123", "%[a-z]", 1, "abc"}, {"abc123", "%[^0-9]", 1, "abc"},
-      {"]]x", "%[]]", 1, "]]"},       {"a]x", "%[^]]", 1, "a"},
+      {"abc123", "%[a-z]", 1, "abc"},
+      {"abc123", "%[^0-9]", 1, "abc"},
+      {"]]x", "%[]]", 1, "]]"},
+      {"a]x", "%[^]]", 1, "a"},
       {"z-a!", "%[z-a]", 1, "z-a"},  // no range: the first is not below
-      {"-aq", "%[a-]", 1, "-a"},      {"abcdef", "%2[a-z]", 1, "ab"},
-      {"123", "%[a-z]", 0, "keep"},   {"", "%[a-z]", -1, "keep"},
+      {"-aq", "%[a-]", 1, "-a"},
+      {"a-b", "%[a-a]", 1,
+       "a-"},  // nor here      {"abcdef", "%2[a-z]", 1, "ab"},
+      {"123", "%[a-z]", 0, "keep"},
+      {"", "%[a-z]", -1, "keep"},
   };
   for (const auto &s : sets) {
     std::strcpy(text, "keep");

@@ -331,7 +331,8 @@ TEST(FontTable, SameAsSharesOneMap) {
           "5 \"Five\"\n\\x41 \\x42\n"
           "7 \"Seven\"\n\\x41 \\x5A\nSameAs 5\n\\x43 \\x44\n"
           "8 \"Eight\"\nSameAs 9\n\\x45 \\x46\n"  // 9 has no map: no effect
-          "9 \"Nine\"\nSameAs 9\n");
+          "9 \"Nine\"\nSameAs 9\n"
+          "8 \"Eight\"\nSameAs 8\n");     // its own map stays
   EXPECT_EQ(Lookup(7, 'A'), "Seven/66");  // its own map was given up
   EXPECT_EQ(Lookup(5, 'C'), "Five/68");   // added under 7, seen by 5
   EXPECT_EQ(Lookup(7, 'C'), "Seven/68");
