@@ -34,6 +34,7 @@ int64_t InputPosition = 0;
 // Grows *buffer to hold at least `needed` bytes; out of memory is fatal.
 void reserve(unsigned char *&buffer, uint32_t &size, uint32_t needed) {
   if (needed <= size) return;
+  if (needed > kVokMaxAlloc) Fatal(kMsgNoMemory);
   uint32_t grown = size < 64 ? 64 : size;
   while (grown < needed) grown = grown > kVokMaxAlloc / 2 ? needed : grown * 2;
   void *block = V_Realloc(buffer, grown, 0);

@@ -222,7 +222,8 @@ TEST(FontParser, DefaultFileReadsCleanly) {
 // ---------------------------------------------------------------------------
 
 // Runs GetFontFile in `workdir` with HOME and QZHOME as given (null: unset)
-// and returns the path it opened, or "none" and the messages it printed.
+// and returns the path it opened (closing it again), or "none", and the
+// messages it printed.
 std::string Find(const std::string &workdir, const char *home,
                  const char *qzhome, std::string *messages) {
   EXPECT_EQ(chdir(workdir.c_str()), 0);
@@ -231,7 +232,12 @@ std::string Find(const std::string &workdir, const char *home,
   testing::internal::CaptureStderr();
   Channel *channel = GetFontFile();
   *messages = testing::internal::GetCapturedStderr();
-  return channel ? std::string(channel->path) : "none";
+  if (channel == nullptr) return "none";
+  std::string path = channel->path;
+  std::fclose(channel->stream);
+  V_Free(channel->path);
+  V_Free(channel);
+  return path;
 }
 
 TEST(FontFile, ThreePlacesInOrder) {
