@@ -1,11 +1,16 @@
 // Picture comments: the structure a picture marks beside its drawing
-// opcodes. Group comments open and close object groups; every other kind is
-// read and dropped.
+// opcodes. Group comments open and close object groups, polygon comments
+// collect line segments into paths, rotated-text comments switch rotated
+// text; every other kind is read and dropped.
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "driver/driver.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
+#include "text/text.h"
 
 namespace {
 
@@ -15,6 +20,9 @@ enum class CommentKind : uint16_t {
   kEndGroup = 141,
   kBeginBitmap = 142,
   kEndBitmap = 143,
+  kTextBegin = 150,
+  kTextEnd = 151,
+  kTextCenter = 154,
   kPolyBegin = 160,
   kPolyEnd = 161,
   kPolyIgnore = 163,
@@ -22,11 +30,37 @@ enum class CommentKind : uint16_t {
   kPolyClose = 165,
 };
 
+// The first bytes of a payload, for kinds whose fields stand at fixed
+// positions: bytes the payload does not have read as 0.
+std::array<unsigned char, 8> fixedFields(const unsigned char *payload,
+                                         uint16_t size) {
+  std::array<unsigned char, 8> fields{};
+  std::memcpy(fields.data(), payload, std::min<size_t>(size, fields.size()));
+  return fields;
+}
+
+// Text begin: the justification in byte 0, the angle (clockwise, degrees)
+// in bytes 2 and 3. The angle is negated in 32 bits, so -32768 gives 32768.
+void textBegin(const unsigned char *payload, uint16_t size) {
+  std::array<unsigned char, 8> fields = fixedFields(payload, size);
+  int32_t angle = GetShort(&fields[2]);
+  InitRotatedText(-angle, fields[0]);
+}
+
+// Text centre: two 16.16 fixed-point numbers, vertical then horizontal, the
+// offset of the rotation centre from the first run's origin.
+void textCenter(const unsigned char *payload, uint16_t size) {
+  std::array<unsigned char, 8> fields = fixedFields(payload, size);
+  float first = static_cast<float>(GetFixed(&fields[0]));
+  float second = static_cast<float>(GetFixed(&fields[4]));
+  ScaleDelta(&second, &first);
+  InitRotatedTextOffset(second, first);
+}
+
 }  // namespace
 
 // A short comment: a kind and nothing else. Both pairs of group brackets
-// (object groups and bitmap groups) open and close a group. The polygon (160,
-// 161, 163, 165) and rotated-text (151) kinds are not converted yet.
+// (object groups and bitmap groups) open and close a group.
 void op_ShortComment() {
   uint16_t kind = 0;
   ReadUShort(&kind);
@@ -51,6 +85,9 @@ void op_ShortComment() {
     case CommentKind::kPolyClose:
       ClosePoly();
       break;
+    case CommentKind::kTextEnd:
+      EndRotatedText();
+      break;
     default:
       break;
   }
@@ -58,8 +95,8 @@ void op_ShortComment() {
 
 // A long comment: a kind, a 16-bit payload size and the payload, which is
 // kept in a buffer that grows as needed and ends with an extra zero byte.
-// The rotated-text (150, 154) and polygon-smoothing (164) kinds are not
-// converted yet; every payload is consumed.
+// Every payload is consumed; polygon smoothing takes its flags from byte 0
+// (the zero byte when the payload is empty).
 void op_LongComment() {
   static unsigned char *comment = nullptr;
   static uint32_t buffersize = 0;
@@ -78,6 +115,12 @@ void op_LongComment() {
   switch (static_cast<CommentKind>(kind)) {
     case CommentKind::kPolySmooth:
       SmoothPoly(comment[0]);
+      break;
+    case CommentKind::kTextBegin:
+      textBegin(comment, size);
+      break;
+    case CommentKind::kTextCenter:
+      textCenter(comment, size);
       break;
     default:
       break;

@@ -1,8 +1,10 @@
-// The text state and the text opcodes. The opcodes keep the font, face and
-// size and move the pen and text positions; writing the text runs is not
-// done here yet.
+// The text state, the text opcodes and the text lines they write. Each run
+// of text becomes one TextLine; its characters pass through the font mapping
+// one by one, and a Font statement is written wherever the family, size,
+// face or separation differs from the last one written.
 #include "text/text.h"
 
+#include <array>
 #include <cstring>
 
 #include "driver/driver.h"
@@ -14,13 +16,17 @@ namespace {
 constexpr size_t kFamilySize = 64;
 constexpr uint16_t kDefaultTextSize = 12;
 
+// Face statements of the face bits 0 to 4; bits 5 and 6 (condense, extend)
+// have none.
+constexpr std::array<const char *, 5> styleName = {
+    "FBold", "FItalic", "FUnderline", "FOutline", "FShadow"};
+
 // The text state of the picture.
 uint16_t TextFont = 0;
 unsigned char TextFace = 0;
 uint16_t TextSize = 0;
 int16_t CurrentTextX = 0;
 int16_t CurrentTextY = 0;
-int FirstTime = 1;
 
 // The family of the text being written, and what the last Font statement
 // held, so that a Font statement is written only when something changed.
@@ -59,18 +65,43 @@ void AdjustByteBoundary(int count, int flag) {
   if (Version == 2 && (count + flag) % 2 != 0) PictSkip(1);
 }
 
-// Reads the count byte and the run of text behind it; returns the count.
-int readTextRun(unsigned char *buffer) {
+// Reads the count byte and the run of text behind it, then the pad byte of
+// a version 2 picture, and writes the run at the text position.
+void readAndDumpText(int padFlag) {
+  unsigned char text[256];
   unsigned char count = 0;
   ReadByte(&count);
-  ReadString(buffer, count);
-  buffer[count] = '\0';
-  return count;
+  ReadString(text, count);
+  AdjustByteBoundary(count, padFlag);
+  text[count] = '\0';
+  dumptext(CurrentTextX, CurrentTextY, text);
+}
+
+// Writes one character code inside a String statement: the quote, ">" and
+// the backslash are escaped, a carriage return is dropped, and every byte
+// that is not printable ASCII becomes a hexadecimal escape.
+void writeCode(unsigned char code) {
+  if (code == '\r') return;
+  if (code < 0x20 || code > 0x7E) {
+    V_Printf(outputFP, "\\x%02x ", static_cast<unsigned>(code));
+    return;
+  }
+  if (code == '\'' || code == '>' || code == '\\')
+    WriteBytes(outputFP, "\\", 1);
+  WriteBytes(outputFP, &code, 1);
+}
+
+// Writes the face statements of the bits 0 to 4 that changed.
+void dumpFaceChanges() {
+  for (size_t bit = 0; bit < styleName.size(); ++bit) {
+    unsigned mask = 1u << bit;
+    if (((TextFace ^ lastTextFace) & mask) == 0) continue;
+    V_Printf(outputFP, "\t\t<%s ", styleName[bit]);
+    V_Printf(outputFP, (TextFace & mask) != 0 ? "Yes>\n" : "No>\n");
+  }
 }
 
 }  // namespace
-
-int InRotatedText = 0;
 
 void InitTextFontState() {
   std::strcpy(TorvaFont, "Times");
@@ -81,9 +112,8 @@ void InitTextFontState() {
 }
 
 void Inittextops() {
-  FirstTime = 1;
+  ResetRotatedText();
   textmoveto(0, 0);
-  InRotatedText = 0;
 }
 
 void op_TxFont() { ReadUShort(&TextFont); }
@@ -104,24 +134,21 @@ void op_LongText() {
   ReadShort(&h);
   moveto(h, v);
   textmoveto(h, v);
-  unsigned char text[256];
-  AdjustByteBoundary(readTextRun(text), 1);
+  readAndDumpText(1);
 }
 
 void op_DHText() {
   unsigned char dh = 0;
   ReadByte(&dh);
   moveBoth(dh, 0);
-  unsigned char text[256];
-  AdjustByteBoundary(readTextRun(text), 0);
+  readAndDumpText(0);
 }
 
 void op_DVText() {
   unsigned char dv = 0;
   ReadByte(&dv);
   moveBoth(0, dv);
-  unsigned char text[256];
-  AdjustByteBoundary(readTextRun(text), 0);
+  readAndDumpText(0);
 }
 
 void op_DHDVText() {
@@ -129,6 +156,83 @@ void op_DHDVText() {
   ReadByte(&dh);
   ReadByte(&dv);
   moveBoth(dh, dv);
-  unsigned char text[256];
-  AdjustByteBoundary(readTextRun(text), 1);
+  readAndDumpText(1);
+}
+
+// One run as a TextLine. The origin is the text position moved by the
+// picture's origin and scaled; inside a rotated-text bracket the rotated
+// writer takes over from there.
+void dumptext(int x, int y, const unsigned char *text) {
+  V_Printf(outputFP, "<TextLine\n");
+  DumpTextState();
+  float ox = static_cast<float>(x + OriginX) * ScaleFactor;
+  float oy = static_cast<float>(y + OriginY) * ScaleFactor;
+  if (InRotatedText) {
+    dumprotatedtext(ox, oy, text);
+    return;
+  }
+  V_Printf(outputFP, "\t<TLAlignment Left>\n");
+  V_Printf(outputFP, "\t<Angle 0>\n");
+  V_Printf(outputFP, "\t<TLOrigin %.3f %.3f>\n", static_cast<double>(ox),
+           static_cast<double>(oy));
+  WriteString(text);
+  IncrementGroupCount();
+  V_Printf(outputFP, "> # end of non-rotated text line\n");
+}
+
+// The String statement of a run, after the Font statement of the current
+// font's family if one is due. The string opens with a backquote and closes
+// with a straight quote.
+void WriteString(const unsigned char *text) {
+  unsigned char unused = 0;
+  GetFontandCode(TextFont, 0, TorvaFont, &unused);
+  DumpFontState(0);
+  V_Printf(outputFP, "\t<String `");
+  WriteSubstring(text);
+  V_Printf(outputFP, "'>\n");
+}
+
+// The characters of a run, each in the family the font mapping gives it; a
+// change of family closes the string for a Font statement.
+void WriteSubstring(const unsigned char *text) {
+  for (const unsigned char *c = text; *c != '\0'; ++c) {
+    unsigned char code = *c;
+    GetFontandCode(TextFont, *c, TorvaFont, &code);
+    DumpFontState(1);
+    writeCode(code);
+  }
+}
+
+// Writes a Font statement holding what changed since the last one: family,
+// size, face bits and separation. Inside a String statement (inString 1) the
+// string is closed before and reopened after it.
+void DumpFontState(int inString) {
+  if (std::strcmp(TorvaFont, lastTorvaFont) == 0 && TextSize == lastTextSize &&
+      TextFace == lastTextFace && PenSep == lastPenSep)
+    return;
+  if (inString == 1) V_Printf(outputFP, "'>\n");
+  V_Printf(outputFP, "\t<Font \n");
+  if (std::strcmp(TorvaFont, lastTorvaFont) != 0) {
+    V_Printf(outputFP, "\t\t<FFamily `%s'>\n", TorvaFont);
+    std::strcpy(lastTorvaFont, TorvaFont);
+  }
+  if (TextSize != lastTextSize) {
+    V_Printf(outputFP, "\t\t<FSize %.2f>\n",
+             static_cast<double>(ScaleHeight(TextSize)));
+    lastTextSize = TextSize;
+  }
+  if (TextFace != lastTextFace) {
+    dumpFaceChanges();
+    lastTextFace = TextFace;
+  }
+  if (PenSep != lastPenSep) {
+    V_Printf(outputFP, "\t\t<FSeparation %d>\n", PenSep);
+    lastPenSep = static_cast<unsigned char>(PenSep);
+  }
+  V_Printf(outputFP, "\t>\n");
+  if (inString == 1) V_Printf(outputFP, "\t<String `");
+}
+
+void DumpTextState() {
+  if (GroupID != 0) V_Printf(outputFP, "\t<GroupID %hd>\n", GroupID);
 }

@@ -27,6 +27,19 @@ void InitRotatedText(int32_t angle, int32_t justification);
 void InitRotatedTextOffset(double dx, double dy);
 void EndRotatedText();
 
+// Text lines, shared by the plain and the rotated writer. `text` is a
+// NUL-terminated run of picture character codes.
+void dumptext(int x, int y, const unsigned char *text);
+void WriteString(const unsigned char *text);
+void WriteSubstring(const unsigned char *text);
+void DumpFontState(int inString);
+void DumpTextState();
+// Writes a text line of a rotated-text bracket from its unrotated origin
+// (ox, oy), in points; the line's opening and GroupID are already written.
+void dumprotatedtext(float ox, float oy, const unsigned char *text);
+// Forgets any rotated-text bracket; called at the start of a run.
+void ResetRotatedText();
+
 // The font mapping: the family (into `name`, a 64-byte buffer, left as it
 // was when the font has none) and the code to write for character `code` of
 // picture font `font`. Code 0 asks for the family only; *codeOut is then not
