@@ -67,5 +67,10 @@ struct Rect;
 // picture. Every error ends the process through Fatal.
 int picttotov(Channel *input, Channel *output, int frameContents);
 void InitDocument(const Rect &frame);
+// Puts every subsystem back to its process-start state (the drawing state
+// through Initstateops), freeing what a run that ended early left behind,
+// so that one process can convert picture after picture. The font table
+// and the string resources stay.
+void ResetConversionRun();
 
 #endif  // PICTTOTOV_DRIVER_DRIVER_H

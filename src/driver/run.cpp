@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "driver/driver.h"
+#include "graphics/graphics.h"
+#include "image/image.h"
 #include "pict/pict.h"
 #include "text/text.h"
 
@@ -104,6 +106,23 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   // The output is buffered: a failed write may show only now.
   if (V_ChannelFlush(outputFP) != 0) Fatal(kMsgWriteFailed);
   return 0;
+}
+
+void ResetConversionRun() {
+  Version = 0;
+  EndOfFile = 0;
+  inputFP = outputFP = nullptr;
+  ResetPictReader();
+  CleanupOperators();
+  ResetGroups();
+  ResetShapeMemory();
+  ResetArcs();
+  ResetLineCollection();
+  ResetPolygons();
+  ResetDrawingState();
+  ResetTextState();
+  ResetRotatedTextState();
+  ResetImageState();
 }
 
 // Writes the document up to the open frame that receives the drawing. The

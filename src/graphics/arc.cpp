@@ -48,6 +48,11 @@ void dumpsamearc(int penKind, int fillKind) {
 
 }  // namespace
 
+void ResetArcs() {
+  arcMemory = ShapeMemory{};
+  StartAngle = ArcAngle = 0;
+}
+
 void op_frameArc() { dumparc(0, 3); }
 void op_paintArc() { dumparc(3, 0); }
 void op_eraseArc() { dumparc(3, 2); }

@@ -166,4 +166,13 @@ void EndGroup();
 void IncrementGroupCount();
 int GroupNotEmpty();
 
+// Back to the process-start state, for a process that converts more than
+// one picture: each resets the state of its own file.
+void ResetDrawingState();  // calls Initstateops
+void ResetGroups();        // frees the groups still open
+void ResetShapeMemory();
+void ResetArcs();
+void ResetLineCollection();
+void ResetPolygons();
+
 #endif  // PICTTOTOV_GRAPHICS_GRAPHICS_H

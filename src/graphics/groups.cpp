@@ -79,4 +79,10 @@ void IncrementGroupCount() {
         static_cast<int32_t>(static_cast<uint32_t>(stack->count) + 1u);
 }
 
+void ResetGroups() {
+  while (PopGroup() == 0) {
+  }
+  GroupID = 0;
+}
+
 int GroupNotEmpty() { return stack != nullptr && stack->count > 1; }

@@ -293,6 +293,13 @@ Point currentPoint() {
 
 }  // namespace
 
+// The buffer's arrays are kept; the next path starts with fresh ones.
+void ResetLineCollection() {
+  PolyState = kPolyNormal;
+  NumPoints = 0;
+  FirstX = FirstY = LastX = LastY = 0;
+}
+
 void op_Line() {
   Point start = readPoint();
   Point end = readPoint();

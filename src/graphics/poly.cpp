@@ -246,6 +246,14 @@ void op_fillSamePoly() { dumpsamepoly(3, 1); }
 // Polygon comments
 // ---------------------------------------------------------------------------
 
+// PolyBuffer is kept for the next picture's polygons.
+void ResetPolygons() {
+  PolyIsSmoothed = 0;
+  PolyFill = PolyFrame = PolyClose = 0;
+  PolyPoints = 0;
+  polyMemory = ShapeMemory{};
+}
+
 // Starts collecting a path: empty, outlined, open, not smoothed.
 void BeginPoly() {
   PolyState = kPolyCollecting;

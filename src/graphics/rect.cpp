@@ -94,6 +94,14 @@ void dumpsameshape(const ShapeType &type, ShapeMemory *memory, int penKind,
   writeShape(type, *memory, penKind, TakeDeferredFill(memory, fillKind));
 }
 
+}  // namespace
+
+void ResetShapeMemory() {
+  rectMemory = roundRectMemory = ovalMemory = ShapeMemory{};
+}
+
+namespace {
+
 void dumprect(int penKind, int fillKind) {
   dumpshape(kRectangle, &rectMemory, penKind, fillKind);
 }

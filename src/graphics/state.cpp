@@ -160,6 +160,14 @@ void Initstateops() {
   InitTextFontState();
 }
 
+// Initstateops plus what it leaves at its process-start value.
+void ResetDrawingState() {
+  PenMode = 0;
+  OvalSize = 0.0f;
+  SavedFillSep = 0;
+  Initstateops();
+}
+
 void SetThinLines() { ThinLines = 1; }
 
 void SetScalingFactor(double s) {

@@ -266,6 +266,13 @@ void do_bitmap(int hasRegion) {
   IncrementGroupCount();
 }
 
+// The row buffers stay for the next picture's images.
+void ResetImageState() {
+  RowBytes = 0;
+  pixelSize = 1;
+  width = 0;
+}
+
 void op_BitsRect() { do_bitmap(0); }
 void op_BitsRgn() { do_bitmap(1); }
 void op_PackBitsRect() { do_bitmap(0); }

@@ -101,6 +101,13 @@ void fillHexDigits() {
         static_cast<char>(digit < 10 ? '0' + digit : 'A' + digit - 10);
 }
 
+// The facet's row buffer, released however the call ends: also when the
+// end of the picture inside a row ends the run.
+struct RowBuffer {
+  unsigned char *bytes = nullptr;
+  ~RowBuffer() { V_Free(bytes); }
+};
+
 }  // namespace
 
 int ChannelPUTC(unsigned char byte, Channel *channel) {
@@ -208,7 +215,8 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
                                 const unsigned char *green,
                                 const unsigned char *blue) {
   const int32_t rowLength = (width * depth + 15) / 16 * 2;
-  unsigned char *row = nullptr;
+  RowBuffer rowBuffer;
+  unsigned char *&row = rowBuffer.bytes;
   if (rowLength > 0) {
     row = static_cast<unsigned char *>(
         V_Alloc(static_cast<uint32_t>(rowLength), 0));
@@ -238,10 +246,7 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
   RunEncoder run;
   for (int32_t y = 0; y < height; ++y) {
     int status = ReadScanLine(rowLength, row);
-    if (status != 0) {
-      V_Free(row);
-      return status;
-    }
+    if (status != 0) return status;
     for (int32_t i = 0; i < rowLength; ++i)
       encodeRunByte(row[i], &run, &encoder);
   }

@@ -31,6 +31,8 @@ void InputAlignWord();
 // then counted, as nothing but this reader moves it.
 void TrackInputPosition();
 void getopcode(uint16_t *opcode);
+// Forgets positions, the held-back opcode and whether a byte was read.
+void ResetPictReader();
 void PeekNextOpcode(uint16_t *opcode);
 
 // Skips one operand structure of the given kind (0 to 7).
@@ -47,7 +49,7 @@ void WriteBytes(Channel *channel, const void *bytes, int32_t n);
 using Handler = void (*)();
 extern Handler *Operators;
 void initoperators();
-void CleanupOperators();
+void CleanupOperators();  // frees the table; nothing to do without one
 // Skips the data of an opcode the table has no handler for.
 void SkipReservedOpcode(uint16_t opcode);
 

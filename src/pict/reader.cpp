@@ -135,6 +135,15 @@ void PictSkip(int32_t n) {
 
 int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
 
+// The process-start state, for a process that reads more than one picture.
+void ResetPictReader() {
+  ByteCount = 0;
+  SavedOpcode = 0;
+  firstbyte = true;
+  bytesTaken = 0;
+  tracked = TrackedInput{};
+}
+
 void TrackInputPosition() {
   tracked.channel = inputFP;
   tracked.stream = inputFP != nullptr ? inputFP->stream : nullptr;

@@ -80,12 +80,24 @@ void VokFDSExit() {
 
 // Output buffered so far is written out first: what the filter wrote before
 // the failure stays in the output file, as after V_Exit.
+// The fuzz build converts many pictures in one process: there both endings
+// return to the harness as a VokProcessEnd exception instead.
 void V_Abort() {
   std::fflush(nullptr);
+#ifdef PICTTOTOV_FUZZ_BUILD
+  throw VokProcessEnd{kVokAbortStatus};
+#else
   std::abort();
+#endif
 }
 
-void V_Exit(int status) { std::exit(status); }
+void V_Exit(int status) {
+#ifdef PICTTOTOV_FUZZ_BUILD
+  throw VokProcessEnd{status};
+#else
+  std::exit(status);
+#endif
+}
 
 void VokInstanceInit() {
   if (VokInstance == nullptr)

@@ -67,6 +67,16 @@ void V_Warning(const char *text);
 [[noreturn]] void V_Abort();
 [[noreturn]] void V_Exit(int status);
 
+#ifdef PICTTOTOV_FUZZ_BUILD
+// How V_Exit and V_Abort end a conversion in the fuzz build, which converts
+// many pictures in one process: the harness catches it. V_Abort gives
+// kVokAbortStatus, the status abort() leaves in a shell.
+constexpr int kVokAbortStatus = 134;
+struct VokProcessEnd {
+  int status;
+};
+#endif
+
 // The process-wide runtime record, created on first need and never freed.
 struct VokStringIndexEntry {
   int16_t number;

@@ -42,6 +42,15 @@ void ResetRotatedText() {
   InRotatedText = 0;
 }
 
+void ResetRotatedTextState() {
+  ResetRotatedText();
+  TextAngle = 0;
+  Justification = 0;
+  TextDeltaX = TextDeltaY = 0.0f;
+  TextRotateX = TextRotateY = 0.0f;
+  TextRotateSetOrigin = 0;
+}
+
 void InitRotatedText(int32_t angle, int32_t justification) {
   TextAngle = angle;
   Justification = justification;

@@ -111,6 +111,14 @@ void InitTextFontState() {
   lastPenSep = 0;
 }
 
+void ResetTextState() {
+  TextFont = 0;
+  TextFace = 0;
+  TextSize = 0;
+  textmoveto(0, 0);
+  InitTextFontState();
+}
+
 void Inittextops() {
   ResetRotatedText();
   textmoveto(0, 0);

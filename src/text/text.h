@@ -40,6 +40,11 @@ void dumprotatedtext(float ox, float oy, const unsigned char *text);
 // Forgets any rotated-text bracket; called at the start of a run.
 void ResetRotatedText();
 
+// Back to the process-start state, for a process that converts more than
+// one picture. The font table stays: the configuration is the same.
+void ResetTextState();
+void ResetRotatedTextState();
+
 // The font mapping: the family (into `name`, a 64-byte buffer, left as it
 // was when the font has none) and the code to write for character `code` of
 // picture font `font`. Code 0 asks for the family only; *codeOut is then not
