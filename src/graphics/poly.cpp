@@ -191,11 +191,11 @@ void readPolygon() {
   ReadRect(&bounds);
   PolyPoints = (int32_t{polySize} - kPolyHeaderSize) / kPolyPointSize;
   if (PolyPoints > PolyBufferSize) {
-    PolyBufferSize = PolyPoints;
     void *block = V_Realloc(
         PolyBuffer, static_cast<uint32_t>(PolyPoints) * 2u * sizeof(float), 0);
     if (block == nullptr) Fatal(kMsgNoMemory);
     PolyBuffer = static_cast<float *>(block);
+    PolyBufferSize = PolyPoints;  // once the block is there
   }
   int16_t v = 0, h = 0;
   for (int32_t i = 0; i < PolyPoints; ++i) {

@@ -44,6 +44,21 @@ uint32_t buf1Size = 0;
 unsigned char *buf2 = nullptr;
 uint32_t buf2Size = 0;
 
+#ifdef PICTTOTOV_FUZZ_BUILD
+// The work of an image grows with the size its operands declare, not with
+// the bytes the picture holds: a bitmap of 2-byte rows can declare 32767 rows
+// of 65535 pixels. The fuzz build, which wants every picture done within a
+// second, gives up on a picture once its images come to more row bytes than
+// this in all.
+constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
+int64_t fuzzImageBytes = 0;
+
+void chargeFuzzBudget(int64_t rowBytes, int32_t height) {
+  fuzzImageBytes += rowBytes * height;
+  if (fuzzImageBytes > kFuzzImageBytes) throw VokProcessEnd{kVokGaveUpStatus};
+}
+#endif
+
 // Makes *buffer hold at least `need` bytes; false without memory. No bytes
 // need no buffer.
 bool growBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {
@@ -248,6 +263,9 @@ void do_bitmap(int hasRegion) {
   V_Printf(outputFP, "\t<Pen 15>\n");
 
   width = bounds.width;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(int64_t{facetRowBytes()} + RowBytes, bounds.height);
+#endif
   int32_t start = GetByteCount();
   int result = ChannelWriteQuireImageFacet(
       outputFP, bounds.width, bounds.height, facetDepth(), red, green, blue);
@@ -271,6 +289,9 @@ void ResetImageState() {
   RowBytes = 0;
   pixelSize = 1;
   width = 0;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  fuzzImageBytes = 0;
+#endif
 }
 
 void op_BitsRect() { do_bitmap(0); }

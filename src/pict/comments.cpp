@@ -106,9 +106,10 @@ void op_LongComment() {
   uint32_t needed = uint32_t{size} + 1u;
   if (needed > buffersize) {
     if (comment != nullptr) V_Free(comment);
-    buffersize = needed;
+    buffersize = 0;  // until the new block is there
     comment = static_cast<unsigned char *>(V_Alloc(needed, 0));
     if (comment == nullptr) Fatal(kMsgNoMemory);
+    buffersize = needed;
   }
   ReadString(comment, size);
   comment[size] = 0;

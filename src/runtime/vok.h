@@ -72,6 +72,8 @@ void V_Warning(const char *text);
 // many pictures in one process: the harness catches it. V_Abort gives
 // kVokAbortStatus, the status abort() leaves in a shell.
 constexpr int kVokAbortStatus = 134;
+// A conversion the fuzz build gives up because of the work it declares.
+constexpr int kVokGaveUpStatus = 2;
 struct VokProcessEnd {
   int status;
 };
