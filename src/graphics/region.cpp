@@ -127,7 +127,6 @@ void toggle(const Row &row, int32_t capacity, RegionSink *sink) {
 struct Plan {
   int32_t rows = 0;
   int32_t closeY = 0;
-  bool closes = false;
 };
 
 void resetSpans(int32_t capacity) {
@@ -145,7 +144,6 @@ Plan planRows(const unsigned char *data, int32_t length) {
   resetSpans(length / 2 + 1);
   Plan plan;
   int32_t previousY = INT32_MIN;
-  bool openBeforeLast = false;
   for (;;) {
     Row row;
     if (!readY(&p, end, &row.y)) break;
@@ -156,10 +154,8 @@ Plan planRows(const unsigned char *data, int32_t length) {
     if (row.y <= previousY) break;
     if (!readPositions(&p, end, &row)) {
       plan.closeY = row.y;
-      plan.closes = spanCount > 0;
       return plan;
     }
-    openBeforeLast = spanCount > 0;
     toggle(row, length / 2 + 1, nullptr);
     previousY = row.y;
     ++plan.rows;
@@ -167,7 +163,6 @@ Plan planRows(const unsigned char *data, int32_t length) {
   if (plan.rows == 0) return plan;
   --plan.rows;
   plan.closeY = previousY;
-  plan.closes = openBeforeLast;
   return plan;
 }
 
@@ -188,7 +183,7 @@ void drawRows(const unsigned char *data, int32_t length, const Plan &plan,
     toggle(row, length / 2 + 1, sink);
     previousY = row.y;
   }
-  if (!plan.closes || spanCount == 0) return;
+  if (spanCount == 0) return;
   sink->band(previousY, plan.closeY);
   for (int32_t i = 0; i < spanCount; i += 2)
     sink->horizontal(spanX.at[i], spanX.at[i + 1], plan.closeY);
@@ -306,47 +301,22 @@ int32_t unusedEndAt(int32_t x, int32_t y) {
   return -1;
 }
 
-// Appends a point, dropping the one before it when the three are in line.
-int32_t addPoint(int32_t count, int32_t x, int32_t y) {
-  int32_t *p = reserve(&outline, 2 * static_cast<uint32_t>(count + 1));
-  if (count >= 2) {
-    int32_t ax = p[2 * count - 4], ay = p[2 * count - 3];
-    int32_t bx = p[2 * count - 2], by = p[2 * count - 1];
-    if ((ax == bx && bx == x) || (ay == by && by == y)) --count;
-  }
-  p[2 * count] = x;
-  p[2 * count + 1] = y;
-  return count + 1;
-}
-
-// Follows unused edges from edge `start` back to its first point; every
-// point has an even number of edge ends, so the walk closes.
+// Follows unused edges from edge `start` until none is left at the point
+// reached, which is then the start again: every corner is the end of one
+// horizontal edge (a row's positions are apart) and one vertical edge (a
+// position leaves the spans only in a later row than it entered).
 int32_t chainFrom(int32_t start) {
   used.at[start] = 1;
-  const int32_t x0 = edges.at[4 * start], y0 = edges.at[4 * start + 1];
-  int32_t count = addPoint(0, x0, y0);
-  int32_t x = edges.at[4 * start + 2], y = edges.at[4 * start + 3];
-  while (x != x0 || y != y0) {
-    count = addPoint(count, x, y);
-    int32_t end = unusedEndAt(x, y);
-    if (end < 0) break;
-    used.at[end / 2] = 1;
-    int32_t other = end ^ 1;
-    x = endX(other);
-    y = endY(other);
-  }
-  // the closing point may be in line with the first two
-  count = addPoint(count, x0, y0) - 1;
-  if (count >= 3) {
-    int32_t *p = outline.at;
-    bool inLine = (p[2 * count - 2] == p[0] && p[0] == p[2]) ||
-                  (p[2 * count - 1] == p[1] && p[1] == p[3]);
-    if (inLine) {
-      std::memmove(p, p + 2,
-                   sizeof(int32_t) * 2 * static_cast<size_t>(count - 1));
-      --count;
-    }
-  }
+  int32_t end = 2 * start;
+  int32_t count = 0;
+  do {
+    int32_t *p = reserve(&outline, 2 * static_cast<uint32_t>(count + 1));
+    p[2 * count] = endX(end);
+    p[2 * count + 1] = endY(end);
+    ++count;
+    end = unusedEndAt(endX(end ^ 1), endY(end ^ 1));
+    if (end >= 0) used.at[end / 2] = 1;
+  } while (end >= 0);
   return count;
 }
 

@@ -48,7 +48,7 @@ const std::string kL = Region(0, 0, 20, 20,
                               "0014 0000 000A 7FFF 7FFF");
 // A 30 x 30 square with a 10 x 10 hole.
 const std::string kRing = Region(0, 0, 30, 30,
-                                 "0000 0000 001E 7FFF"
+                                 "0000 0000 001E 7FFF 0005 7FFF"
                                  "000A 000A 0014 7FFF"
                                  "0014 000A 0014 7FFF"
                                  "001E 0000 001E 7FFF 7FFF");
@@ -159,13 +159,18 @@ TEST(Region, BadDataIsDrawnAsFarAsItIsSound) {
     std::string rows;
   } cases[] = {
       {"positions out of order",
-       "0000 0000 0014 7FFF 000A 0014 000A 7FFF 7FFF"},
+       "0000 0000 0014 7FFF 000A 000A 0005 7FFF 0014 0000 0005 000A 0014 7FFF"
+       "7FFF"},
       {"positions not ended", "0000 0000 0014 7FFF 000A 0000 0014"},
+      {"a row at the y of the one before",
+       "0000 0000 0014 7FFF 000A 0000 0014 7FFF 000A 0000 0014 7FFF"
+       "0014 0000 0014 7FFF 7FFF"},
       {"rows out of order",
        "0000 0000 0014 7FFF 000A 0000 0014 7FFF 0005 0000 0014 7FFF 7FFF"},
       {"row list not ended",
        "0000 0000 0014 7FFF 000A 0000 0014 7FFF 0014 0000"},
-      {"odd number of positions", "0000 0000 0014 7FFF 000A 0005 7FFF 7FFF"},
+      {"odd number of positions",
+       "0000 0000 0014 7FFF 000A 0005 7FFF 0014 0000 0005 0014 7FFF 7FFF"},
       {"spans left open at the end",
        "0000 0000 0014 7FFF 000A 0005 0006 7FFF 7FFF"},
   };

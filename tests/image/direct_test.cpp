@@ -107,8 +107,8 @@ TEST(DirectImage, EveryPackingGivesTheKnownIndexes) {
        Hex("07 02" + w16 + "07 02" + w16b)},
       {"16-bit, packType 3, repeated words",
        {8, 2, 3, 3, 16, 3},
-       Hex("03 FE 7C00 03 FE 001F"),
-       Bytes({kRed, kRed, kRed, 0, kBlue, kBlue, kBlue, 0})},
+       Hex("06 FF 7C00 00 001F 03 FE 001F"),
+       Bytes({kRed, kRed, kBlue, 0, kBlue, kBlue, kBlue, 0})},
       {"32-bit, packType 1: x r g b",
        {12, 2, 3, 1, 32, 3},
        Hex("00FF0000 0000FF00 000000FF 00FFFFFF 00000000 00FFFF00")},
@@ -138,9 +138,11 @@ TEST(DirectImage, EveryPackingGivesTheKnownIndexes) {
 }
 
 TEST(DirectImage, ColourMapIsACubeAndGreys) {
+  // A 5-bit 12 widens to 99, the sixteenth grey, exactly.
   runfilter::Result r =
-      Convert(PictV2(DirectBits({6, 1, 3, 0, 16, 3}, Hex("7C00 03E0 001F"))));
+      Convert(PictV2(DirectBits({6, 1, 3, 0, 16, 3}, Hex("7C00 03E0 318C"))));
   std::string facet = FacetBytes(r.out);
+  EXPECT_EQ(Indexes(facet), Bytes({kRed, kGreen, 216 + 15, 0}));
   auto entry = [&](int plane, int i) {
     return static_cast<unsigned char>(facet.at(32 + 256 * plane + i));
   };
