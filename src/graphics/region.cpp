@@ -18,14 +18,15 @@ namespace {
 
 constexpr int16_t kEndMark = 0x7FFF;
 constexpr int32_t kBoxBytes = 8;
-constexpr int32_t kRectRegionSize = 10;
 
-// The last region: its bytes after the size word. `bytes` is its capacity.
+// The last region: its bytes after the size word, kept for the Same
+// opcodes in a buffer of lastCapacity bytes.
 unsigned char *last = nullptr;
 int32_t lastLength = -1;  // -1: no region read yet
 uint32_t lastCapacity = 0;
 
-// One growable array of 32-bit values.
+// One growable array of 32-bit values; it grows at least twofold, as the
+// outline's arrays grow by one edge or point at a time.
 struct Values {
   int32_t *at = nullptr;
   uint32_t capacity = 0;
@@ -33,6 +34,7 @@ struct Values {
 
 int32_t *reserve(Values *values, uint32_t count) {
   if (count > values->capacity) {
+    if (count < 2 * values->capacity) count = 2 * values->capacity;
     uint32_t bytes = count * sizeof(int32_t);
     void *grown = values->at == nullptr ? V_Alloc(bytes, 0)
                                         : V_Realloc(values->at, bytes, 0);
