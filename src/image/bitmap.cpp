@@ -14,25 +14,19 @@
 namespace {
 
 // The operand structures of the image opcodes, as `skip` knows them.
-constexpr int kSkipRegion = 1;
 constexpr int kCopyWithoutMask = 2;
 constexpr int kCopyWithMaskRegion = 7;
 
-constexpr uint16_t kPixMapFlag = 0x8000;
 // Pixel map fields skipped: version, packType, packSize, hRes, vRes and
 // pixelType; then cmpSize, planeBytes, pmTable and pmReserved; then the
 // colour table's seed and flags.
 constexpr int32_t kPixMapHead = 18;
 constexpr int32_t kPixMapTail = 14;
 constexpr int32_t kColorTableHead = 6;
-// Source rectangle; transfer mode; both together with the destination.
-constexpr int32_t kRectSize = 8;
-constexpr int32_t kModeSize = 2;
+// Source and destination rectangle and transfer mode.
 constexpr int32_t kCopyRectsAndMode = 18;
 constexpr int kColorCount = 256;
-// Row bytes from which rows are packed, and from which their byte counts
-// take two bytes.
-constexpr uint16_t kPackedRowBytes = 8;
+// Row bytes from which packed rows' byte counts take two bytes.
 constexpr uint16_t kWordCountRowBytes = 251;
 
 // The image being converted.
@@ -59,15 +53,7 @@ bool readPictureRow() {
     return true;
   }
   uint16_t count = 0;
-  if (RowBytes < kWordCountRowBytes) {
-    unsigned char byte = 0;
-    ReadByte(&byte);
-    count = byte;
-  } else {
-    ReadUShort(&count);
-  }
-  if (!GrowBuffer(&buf1, &buf1Size, count)) return false;
-  ReadString(buf1, count);
+  if (ReadPackedRow(RowBytes, &count) == nullptr) return false;
   const unsigned char *source = buf1;
   unsigned char *destination = buf2;
   int32_t owed = UnpackBits(&source, buf1 + count, &destination, RowBytes);
@@ -187,6 +173,19 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
   *source = in;
   *destination = out;
   return count;
+}
+
+const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
+  if (rowBytes < kWordCountRowBytes) {
+    unsigned char byte = 0;
+    ReadByte(&byte);
+    *count = byte;
+  } else {
+    ReadUShort(count);
+  }
+  if (!GrowBuffer(&buf1, &buf1Size, *count)) return nullptr;
+  ReadString(buf1, *count);
+  return buf1;
 }
 
 bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {

@@ -18,7 +18,6 @@ bool DirectRowsOpen = false;
 
 namespace {
 
-constexpr uint16_t kPixMapFlag = 0x8000;
 // 0x9A and 0x9B: base address before row bytes; the pixel map's fields
 // from version to pmReserved after the bounds.
 constexpr int32_t kBaseAddress = 4;
@@ -26,17 +25,12 @@ constexpr int32_t kDirectPixMapFields = 36;
 constexpr int kPackTypeOffset = 2;
 constexpr int kPixelSizeOffset = 18;
 constexpr int kCmpCountOffset = 20;
-constexpr int32_t kRectSize = 8;
-constexpr int32_t kModeSize = 2;
-constexpr int kSkipRegion = 1;
 
 // Row layouts. packType 0 means the usual packing of the pixel size.
 constexpr uint16_t kUnpacked = 1;
 constexpr uint16_t kRgbUnpacked = 2;
 constexpr uint16_t kPackedWords = 3;
 constexpr uint16_t kPackedPlanes = 4;
-constexpr uint16_t kPackedRowBytes = 8;
-constexpr uint16_t kWordCountRowBytes = 251;
 
 // The fixed colour map: the cube's six levels per component, then greys.
 constexpr int kColorCount = 256;
@@ -73,8 +67,6 @@ const ColorMap kMap = makeColorMap();
 
 // The pixel map being converted and its buffers, kept for the run.
 DirectPixMap current;
-unsigned char *packed = nullptr;  // one packed row
-uint32_t packedSize = 0;
 unsigned char *unpacked = nullptr;  // one row as stored, unpacked
 uint32_t unpackedSize = 0;
 unsigned char *rgb = nullptr;  // one row as red, green, blue planes
@@ -141,15 +133,8 @@ bool readRow(const DirectPixMap &map) {
     return true;
   }
   uint16_t count = 0;
-  if (map.rowBytes < kWordCountRowBytes) {
-    unsigned char byte = 0;
-    ReadByte(&byte);
-    count = byte;
-  } else {
-    ReadUShort(&count);
-  }
-  if (!GrowBuffer(&packed, &packedSize, count ? count : 1u)) return false;
-  ReadString(packed, count);
+  const unsigned char *packed = ReadPackedRow(map.rowBytes, &count);
+  if (packed == nullptr) return false;
   uint32_t produced = 0;
   if (type == kPackedWords) {
     produced = unpackWords(packed, packed + count, unpacked, need);

@@ -6,6 +6,19 @@
 
 #include "pict/pict.h"
 
+constexpr uint16_t kPixMapFlag = 0x8000;  // in row bytes: a pixel map
+// Source rectangle and transfer mode, skipped around the destination.
+constexpr int32_t kRectSize = 8;
+constexpr int32_t kModeSize = 2;
+constexpr int kSkipRegion = 1;  // `skip` kind of a mask region
+// Rows of fewer bytes are stored unpacked.
+constexpr uint16_t kPackedRowBytes = 8;
+
+// Reads a packed row: its byte count (one byte up to 250 row bytes, two
+// from 251) and that many bytes into a buffer kept for the run, which it
+// returns; null without memory.
+const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count);
+
 // Makes *buffer hold at least `need` bytes; false without memory.
 bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need);
 
