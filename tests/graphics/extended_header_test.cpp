@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/convert.h"
 #include "support/pict_bytes.h"
-#include "support/run_filter.h"
-#include "support/sre_fixture.h"
 
 namespace {
 
@@ -35,6 +34,15 @@ std::string PaintRect(int top, int left, int bottom, int right) {
   return Op2(0x31) + RectBytes(top, left, bottom, right);
 }
 
+// Drawn 100 x 200 at an offset of (100, 50), and 400 x 200 at 144 dpi.
+const std::string kOffset = PaintRect(60, 110, 70, 130);
+std::string AtOffset(const std::string &before = "") {
+  return Picture(-2, 72, 50, 100, 150, 300, before + kOffset);
+}
+std::string At144Dpi(int version = -2, int bottom = 200) {
+  return Picture(version, 144, 0, 0, bottom, 400, PaintRect(20, 40, 40, 80));
+}
+
 TEST(ExtendedHeader, SourceRectangleIsMappedOntoTheFrame) {
   const std::string origin = Op2(0x0C) + U16(5) + U16(7);  // v 5, h 7
   const struct {
@@ -43,41 +51,32 @@ TEST(ExtendedHeader, SourceRectangleIsMappedOntoTheFrame) {
     std::vector<std::string> args;
     const char *box;
   } cases[] = {
-      {"an offset",
-       Picture(-2, 72, 50, 100, 150, 300, PaintRect(60, 110, 70, 130)),
-       {"-full"},
-       "10.500 10.500 19.000 9.000"},
+      {"an offset", AtOffset(), {"-full"}, "10.500 10.500 19.000 9.000"},
       {"the offset without -full",
-       Picture(-2, 72, 50, 100, 150, 300, PaintRect(60, 110, 70, 130)),
+       AtOffset(),
        {},
        "110.500 60.500 19.000 9.000"},
       {"the origin opcode on top",
-       Picture(-2, 72, 50, 100, 150, 300, origin + PaintRect(60, 110, 70, 130)),
+       AtOffset(origin),
        {"-full"},
        "17.500 15.500 19.000 9.000"},
-      {"144 dpi",
-       Picture(-2, 144, 0, 0, 200, 400, PaintRect(20, 40, 40, 80)),
-       {"-full"},
-       "20.500 10.500 19.000 9.000"},
+      {"144 dpi", At144Dpi(), {"-full"}, "20.500 10.500 19.000 9.000"},
       {"144 dpi and -s 2",
-       Picture(-2, 144, 0, 0, 200, 400, PaintRect(20, 40, 40, 80)),
+       At144Dpi(),
        {"-full", "-s", "2"},
        "40.500 20.500 39.000 19.000"},
       {"a rectangle of other proportions: the smaller scale",
-       Picture(-2, 144, 0, 0, 400, 400, PaintRect(20, 40, 40, 80)),
+       At144Dpi(-2, 400),
        {"-full"},
        "10.500 5.500 9.000 4.000"},
       {"header version -1 is not extended",
-       Picture(-1, 144, 0, 0, 200, 400, PaintRect(20, 40, 40, 80)),
+       At144Dpi(-1),
        {"-full"},
        "40.500 20.500 39.000 19.000"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.what);
-    runfilter::TempDir dir;
-    runfilter::Result r = runfilter::Run(
-        c.picture, c.args,
-        srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
+    runfilter::Result r = convert::Convert(c.picture, c.args);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\t<BRect " + std::string(c.box) + ">\n"),
               std::string::npos)

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/convert.h"
 #include "support/pict_bytes.h"
-#include "support/run_filter.h"
-#include "support/sre_fixture.h"
 #include "support/tov_document.h"
 
 namespace {
@@ -25,12 +24,11 @@ using tov::Filled;
 using tov::Framed;
 using tov::Object;
 
-runfilter::Result Convert(const std::string &picture,
-                          const std::vector<std::string> &args = {"-full"}) {
-  runfilter::TempDir dir;
-  return runfilter::Run(
-      picture, args,
-      srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
+using convert::Convert;
+
+// Converts under -full.
+runfilter::Result Convert(const std::string &picture) {
+  return convert::ConvertFull(picture);
 }
 
 // A region: size word, box, then the rows as hex words.

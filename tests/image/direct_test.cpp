@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "image/image_bytes.h"
+#include "support/convert.h"
 #include "support/pict_bytes.h"
-#include "support/run_filter.h"
-#include "support/sre_fixture.h"
 #include "support/tov_document.h"
 
 namespace {
@@ -24,12 +23,11 @@ using pictbytes::U16;
 using pictbytes::U32;
 using pictbytes::U8;
 
-runfilter::Result Convert(const std::string &picture,
-                          const std::vector<std::string> &args = {"-full"}) {
-  runfilter::TempDir dir;
-  return runfilter::Run(
-      picture, args,
-      srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
+using convert::Convert;
+
+// Converts under -full.
+runfilter::Result Convert(const std::string &picture) {
+  return convert::ConvertFull(picture);
 }
 
 // Map entries of the colour cube: red 180, green 30, blue 5, white 215,
