@@ -73,8 +73,9 @@ unsigned char *rgb = nullptr;  // one row as red, green, blue planes
 uint32_t rgbSize = 0;
 // Diffused errors of the current and the next row, three per pixel, with
 // one pixel of margin on both sides.
-int32_t *errors = nullptr;
+unsigned char *errors = nullptr;  // int32_t values
 uint32_t errorsSize = 0;
+int32_t rowNumber = 0;  // rows of the current map read so far
 
 uint16_t packTypeOf(const DirectPixMap &map) {
   uint16_t type = map.packType;
@@ -252,9 +253,8 @@ void diffuseRow(int32_t width, unsigned char *row, int32_t *here,
 
 // Errors of the two rows swap places after every row.
 int32_t *errorRow(int32_t y, int32_t width) {
-  return errors + (y % 2) * 3 * (width + 2);
+  return reinterpret_cast<int32_t *>(errors) + (y % 2) * 3 * (width + 2);
 }
-int32_t rowNumber = 0;
 
 // Reads and drops the rows of a pixel map that is not drawn.
 void dropRows(const DirectPixMap &map) {
@@ -273,9 +273,7 @@ int ReadDirectScanLine(int32_t rowLength, unsigned char *row) {
   const uint32_t errorBytes =
       sizeof(int32_t) * 6 * static_cast<uint32_t>(width + 2);
   if (!GrowBuffer(&rgb, &rgbSize, 3 * static_cast<uint32_t>(width) + 1) ||
-      !GrowBuffer(reinterpret_cast<unsigned char **>(&errors), &errorsSize,
-                  errorBytes) ||
-      !readRow(current))
+      !GrowBuffer(&errors, &errorsSize, errorBytes) || !readRow(current))
     return -20;
   if (rowNumber == 0) std::memset(errors, 0, errorBytes);
   toPlanes(current);
