@@ -256,10 +256,15 @@ int32_t *errorRow(int32_t y, int32_t width) {
   return reinterpret_cast<int32_t *>(errors) + (y % 2) * 3 * (width + 2);
 }
 
-// Reads and drops the rows of a pixel map that is not drawn.
+// Reads and drops the rows of a pixel map that is not drawn, and the pad
+// byte behind them in a version 2 picture.
 void dropRows(const DirectPixMap &map) {
+  int32_t start = GetByteCount();
   for (int32_t y = 0; y < map.bounds.height; ++y)
     if (!readRow(map)) Fatal(kMsgNoMemory);
+  uint32_t consumed =
+      static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
+  if (consumed % 2 != 0 && Version == 2) PictSkip(1);
 }
 
 }  // namespace

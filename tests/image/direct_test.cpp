@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "driver/driver.h"
+#include "image/image.h"
 #include "image/image_bytes.h"
+#include "support/channels.h"
 #include "support/convert.h"
 #include "support/pict_bytes.h"
 #include "support/tov_document.h"
+#include "text/text.h"
 
 namespace {
 
@@ -39,18 +43,24 @@ struct Map {
   int rowBytes, height, width, packType, pixelSize, cmpCount;
 };
 
-// A DirectBitsRect (or, with a mask, DirectBitsRgn) with its rows, padded
-// to a word, followed by a framed rectangle.
-std::string DirectBits(const Map &m, const std::string &rows,
-                       const std::string &mask = "") {
-  std::string bytes = Op2(mask.empty() ? 0x9A : 0x9B) + U32(0xFF);
+// The operands of a DirectBitsRect (or, with a mask, DirectBitsRgn) with
+// its rows, padded to a word.
+std::string DirectOperands(const Map &m, const std::string &rows,
+                           const std::string &mask = "") {
+  std::string bytes = U32(0xFF);  // base address
   bytes += U16(m.rowBytes | 0x8000) + RectBytes(0, 0, m.height, m.width);
   bytes += U16(0) + U16(m.packType) + U32(0) + U32(0x480000) + U32(0x480000) +
            U16(16) + U16(m.pixelSize) + U16(m.cmpCount) +
            U16(m.pixelSize == 16 ? 5 : 8) + U32(0) + U32(0) + U32(0);
   bytes += Placement(0, 0, m.height, m.width) + mask + rows;
-  if (rows.size() % 2) bytes += U8(0);
-  return bytes + Op2(0x30) + RectBytes(0, 0, 10, 10);
+  return rows.size() % 2 ? bytes + U8(0) : bytes;
+}
+
+// The opcode with its operands, followed by a framed rectangle.
+std::string DirectBits(const Map &m, const std::string &rows,
+                       const std::string &mask = "") {
+  return Op2(mask.empty() ? 0x9A : 0x9B) + DirectOperands(m, rows, mask) +
+         Op2(0x30) + RectBytes(0, 0, 10, 10);
 }
 
 // The facet's pixel indexes: the bytes behind the 32-byte header and the
@@ -230,6 +240,23 @@ TEST(DirectImage, OtherPixelSizesAreReported) {
   EXPECT_EQ(r.err, "MSG 1024 8\n");
   EXPECT_EQ(r.out.find("<ImportObject"), std::string::npos);
   EXPECT_NE(r.out.find("<Rectangle"), std::string::npos);
+}
+
+// Inside rotated text a direct-colour map is read past, with the pad byte
+// of version 2, and writes nothing.
+TEST(DirectImage, NothingInsideRotatedText) {
+  const std::string rows = Hex("0A 08 FF0000 00FF00 0000FF");  // 11 bytes
+  const std::string operands = DirectOperands({12, 1, 3, 4, 32, 3}, rows);
+  InRotatedText = 1;
+  for (int version : {1, 2}) {
+    Version = version;
+    testchannels::Channels channels(operands + std::string(8, '\xEE'));
+    do_directbits(0);
+    EXPECT_EQ(channels.Output(), "");
+    EXPECT_EQ(channels.Consumed(),
+              static_cast<long>(operands.size()) - (version == 1 ? 1 : 0));
+  }
+  InRotatedText = 0;
 }
 
 }  // namespace
