@@ -72,20 +72,6 @@ TEST(Facet, TextEncoding) {
   for (const auto &c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
 }
 
-// A depth-1 image 16 pixels wide and 2 rows high, rows 0x0000 and 0xFFFF.
-TEST(Facet, WorkedExampleByteForByte) {
-  Version = 1;
-  Channels channels(BitMap(2, 2, 16) + Placement(0, 0, 2, 16) +
-                    Hex("0000 FFFF"));
-  op_BitsRect();
-  EXPECT_EQ(channels.Output(),
-            kImportHead +
-                "=QuireImage\n&%v\n"
-                "&Y\\xA66A95000000100000000200000001000000000000000200000000"
-                "000000000000FFFF\\x\n=EndInset\n" +
-                ImportTail("0.000 0.000 16.000 2.000"));
-}
-
 // The encoded rows of a depth-1 image whose picture rows are `rows`,
 // unpacked, rowBytes bytes each.
 std::string EncodedRows(int rowBytes, int height, const std::string &rows) {
