@@ -10,11 +10,13 @@
 //   err TEXT          one line of standard error, in order (default none)
 //   HEX ...           the opcodes: hex digits in groups, XX*N for N bytes XX,
 //                     "text" for its bytes; "#" starts a comment
+//   | TEXT            one line of a TOV document, for KIND tov
 //
 // KIND v1 or v2 wraps the opcodes in a picture of that version: the 512-byte
 // file header (unless noheader), the frame (default 0 0 100 200), the version
 // opcode (v2: and the header opcode) and the end opcode; raw takes them as
-// they are. stdin feeds the picture through a pipe; both runs it from a file
+// they are; tov is a document for tovpreview, whose golden is <case>.svg.
+// stdin feeds the picture through a pipe; both runs it from a file
 // and from a pipe, with the same result. fonts puts kFonts in pictfonts.cfg.
 // prefixes also runs every prefix of the picture: each ends with message 1007
 // (nothing) or 1008 (cut short), never a signal, and writes a prefix of the
@@ -54,7 +56,9 @@ struct Case {
   pictbytes::Frame frame;
   bool header = true, fonts = false, prefixes = false, file_input = true, pipe_input = false;
   int status = 0;
-  fs::path golden() const { return kCases / file / (name + ".tov"); }
+  fs::path golden() const {
+    return kCases / file / (name + (kind == "tov" ? ".svg" : ".tov"));
+  }
 };
 
 // The bytes of one line of opcodes.
@@ -118,6 +122,8 @@ std::vector<Case> LoadCases() {
         throw std::invalid_argument("bytes before the first case: " + line);
       } else if (line.rfind("status ", 0) == 0) {
         cases.back().status = std::stoi(line.substr(7));
+      } else if (line[0] == '|') {
+        cases.back().opcodes += line.substr(line.size() > 1 ? 2 : 1) + "\n";
       } else if (line.rfind("err ", 0) == 0) {
         cases.back().err += line.substr(4) + "\n";
       } else {
@@ -131,7 +137,7 @@ std::vector<Case> LoadCases() {
 std::string Picture(const Case &c) {
   if (c.kind == "v1") return pictbytes::PictV1(c.opcodes, c.frame, c.header);
   if (c.kind == "v2") return pictbytes::PictV2(c.opcodes, c.frame, c.header);
-  if (c.kind != "raw") throw std::invalid_argument("kind " + c.kind);
+  if (c.kind != "raw" && c.kind != "tov") throw std::invalid_argument("kind " + c.kind);
   return c.opcodes;
 }
 
@@ -148,6 +154,7 @@ TEST_P(Cases, Converts) {
     runfilter::TempDir dir;
     Options options = srefixture::WithMessages(
         dir, pipe ? Options::Input::kStdin : Options::Input::kFile);
+    if (c.kind == "tov") options.binary = options.argv0 = TOVPREVIEW_BINARY;
     if (c.fonts) dir.Write("pictfonts.cfg", kFonts);
     runfilter::Result result = runfilter::Run(Picture(c), c.args, options);
     EXPECT_EQ(result.status, c.status);
@@ -180,7 +187,9 @@ TEST(CaseFiles, EveryGoldenHasItsCase) {
   for (const Case &c : LoadCases()) used.insert(c.golden());
   int goldens = 0;
   for (const auto &entry : fs::recursive_directory_iterator(kCases)) {
-    if (entry.path().extension() != ".tov") continue;
+    if (entry.path().extension() != ".tov" &&
+        entry.path().extension() != ".svg")
+      continue;
     ++goldens;
     EXPECT_TRUE(used.count(entry.path())) << entry.path();
   }
