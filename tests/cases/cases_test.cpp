@@ -54,12 +54,17 @@ struct Case {
   std::string file, name, kind = "raw", opcodes, err;
   std::vector<std::string> args;
   pictbytes::Frame frame;
-  bool header = true, fonts = false, prefixes = false, file_input = true, pipe_input = false;
+  bool header = true, fonts = false, prefixes = false, file_input = true,
+       pipe_input = false;
   int status = 0;
   fs::path golden() const {
     return kCases / file / (name + (kind == "tov" ? ".svg" : ".tov"));
   }
 };
+
+void PrintTo(const Case &c, std::ostream *os) {
+  *os << c.file << "/" << c.name;
+}
 
 // The bytes of one line of opcodes.
 std::string LineBytes(const std::string &line) {
@@ -137,7 +142,8 @@ std::vector<Case> LoadCases() {
 std::string Picture(const Case &c) {
   if (c.kind == "v1") return pictbytes::PictV1(c.opcodes, c.frame, c.header);
   if (c.kind == "v2") return pictbytes::PictV2(c.opcodes, c.frame, c.header);
-  if (c.kind != "raw" && c.kind != "tov") throw std::invalid_argument("kind " + c.kind);
+  if (c.kind != "raw" && c.kind != "tov")
+    throw std::invalid_argument("kind " + c.kind);
   return c.opcodes;
 }
 
@@ -174,11 +180,10 @@ TEST_P(Cases, Converts) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, Cases, testing::ValuesIn(LoadCases()),
-    [](const testing::TestParamInfo<Case> &info) {
-      return info.param.file + "_" + info.param.name;
-    });
+INSTANTIATE_TEST_SUITE_P(All, Cases, testing::ValuesIn(LoadCases()),
+                         [](const testing::TestParamInfo<Case> &info) {
+                           return info.param.file + "_" + info.param.name;
+                         });
 
 // Every golden document belongs to a case, so a misnamed one can't be
 // silently replaced by "writes nothing".
