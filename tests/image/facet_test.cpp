@@ -17,6 +17,7 @@
 namespace {
 
 using imagebytes::BitMap;
+using imagebytes::Encode;
 using imagebytes::FacetBytes;
 using imagebytes::ImportTail;
 using imagebytes::kImportHead;
@@ -24,20 +25,6 @@ using imagebytes::Placement;
 using imagebytes::RasterHeader;
 using pictbytes::Hex;
 using testchannels::Channels;
-
-// The text encoding of `bytes`, fed and flushed as a facet does.
-std::string Encode(const std::string &bytes) {
-  Channels channels("");
-  LookaheadBuffer encoder;
-  ChannelInitLookaheadBuffer(&encoder, outputFP, kInitialEncoderFlags);
-  for (int digit = 0; digit < 16; ++digit)
-    HexDtoA[digit] = "0123456789ABCDEF"[digit];
-  pushBytes(reinterpret_cast<const unsigned char *>(bytes.data()),
-            static_cast<int32_t>(bytes.size()), &encoder);
-  ChannelFlushLookaheadBuffer(&encoder);
-  EXPECT_EQ(encoder.flags & kWriteFailed, 0);
-  return channels.Output();
-}
 
 TEST(Facet, TextEncoding) {
   const std::string a79(79, 'a'), x39(39, '\0');
