@@ -1,16 +1,25 @@
-// Values decoded from memory, in the widths and precision the picture's
-// fields have; writing raw bytes to the document, where a failed write is
-// fatal.
+// Reading the picture (values and rectangles are pinned by the cases):
+// opcodes and word alignment, the decoding of values already in memory, the
+// operand structures that are skipped (image data is padded in version 2 only),
+// and the end of the input.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "driver/driver.h"
 #include "pict/pict.h"
 #include "support/channels.h"
+#include "support/pict_bytes.h"
 #include "support/sre_fixture.h"
 
 namespace {
+
+using pictbytes::Hex;
+using pictbytes::RectBytes;
+using pictbytes::U16;
+using pictbytes::U32;
+using testchannels::Consumed;
 
 TEST(Reader, GetShortAndGetFixed) {
   const unsigned char minus2[] = {0xFF, 0xFE};
@@ -26,6 +35,140 @@ TEST(Reader, GetShortAndGetFixed) {
       // 1 + 1/65536 needs 17 bits: exact in single precision.
       {{0x00, 0x01, 0x00, 0x01}, 1.0 + 1.0 / 65536.0}};
   for (const auto &f : fixed) EXPECT_EQ(GetFixed(f.bytes), f.value);
+}
+
+// From a file the reader seeks over an alignment byte; from a pipe it reads
+// and drops it. Either way the byte doesn't count. A peeked opcode is
+// delivered once more, except a NOP. Each round takes an even number of
+// bytes, so the next starts aligned.
+TEST(Reader, Version2OpcodesStartAtEvenPositionsOfFilesAndPipes) {
+  Version = 2;
+  const std::string bytes = Hex("AA 77 00A1 0000 0038 55 66 00FF");
+  for (bool pipe : {false, true}) {
+    SCOPED_TRACE(pipe ? "pipe" : "file");
+    testchannels::Channels channels(bytes);
+    if (pipe) testchannels::PipeInput(bytes);
+    const int32_t start = GetByteCount();
+    uint16_t peeked = 0, opcode = 0;
+    PictSkip(1);
+    getopcode(&opcode);  // the byte 77 at position 1 is passed over
+    EXPECT_EQ(opcode, 0x00A1);
+    EXPECT_EQ(GetByteCount() - start, 3);
+    PeekNextOpcode(&peeked);  // already even: nothing is passed over
+    getopcode(&opcode);       // a NOP is not held
+    EXPECT_EQ(peeked, 0x0000);
+    EXPECT_EQ(opcode, 0x0038);
+    PictSkip(1);
+    PeekNextOpcode(&peeked);
+    getopcode(&opcode);
+    EXPECT_EQ(peeked, 0x00FF);
+    EXPECT_EQ(opcode, 0x00FF);
+    EXPECT_EQ(GetByteCount() - start, 10);
+    if (!pipe) {
+      EXPECT_EQ(channels.Consumed(), 12);
+    }
+  }
+}
+
+long Skipped(int kind, int32_t count, const std::string &bytes) {
+  return Consumed(bytes, [&] { skip(kind, count); });
+}
+
+// Row bytes, bounds of `rows` rows; 36 more bytes for a pixel map.
+std::string MapHeader(int rowBytes, int rows, bool pixelMap) {
+  return U16(pixelMap ? rowBytes | 0x8000 : rowBytes) +
+         RectBytes(0, 0, rows, 16) + (pixelMap ? std::string(36, '\0') : "");
+}
+
+// A colour table of n + 1 entries.
+std::string ColorTable(int n) {
+  return std::string(6, '\0') + U16(n) + std::string(8 * (n + 1), '\x11');
+}
+
+const std::string kCopyRects(18, '\0');
+
+// The structures of the skipping opcode handlers are checked through the
+// handlers; here, a negative count, regions too small for their own size
+// word (only the word goes), unknown kinds, and the pixel patterns.
+TEST(Skip, EdgeSizesAndPixelPatterns) {
+  Version = 1;
+  // Type 1 pattern: pattern, pixel map of 2 rows of 2 bytes, colour table,
+  // image.
+  const std::string pattern = U16(1) + std::string(8, '\0') +
+                              MapHeader(2, 2, true) + ColorTable(0) +
+                              std::string(4, '\0');
+  const struct {
+    int kind, count;
+    std::string bytes;
+    long taken;
+  } cases[] = {{0, -3, "", 0},
+               {1, 0, U16(1), 2},
+               {6, 0, U16(0), 2},
+               {1, 0, U16(0xFFFA) + std::string(0xFFF8, '\x20'), 0xFFFA},
+               {8, 4, "", 0},
+               {-1, 4, "", 0},
+               {4, 0, U16(2) + std::string(14, 0), 16},
+               {4, 0, pattern, 76}};
+  for (const auto &c : cases)
+    EXPECT_EQ(Skipped(c.kind, c.count, c.bytes), c.taken)
+        << "kind " << c.kind << ", " << c.bytes.size() << " bytes";
+}
+
+// Unpacked rows, and packed rows with byte and word counts; the image data
+// is padded to an even length in version 2. The image opcodes check an odd
+// unpacked image and a mask region.
+TEST(Skip, ImageRowsAndThePadOfVersion2) {
+  for (int version : {1, 2}) {
+    Version = version;
+    SCOPED_TRACE(version);
+    // rowBytes 7, 4 rows: 28 bytes, not packed.
+    std::string plain = MapHeader(7, 4, false) + kCopyRects;
+    EXPECT_EQ(Skipped(2, 0, plain + std::string(28, '\x22')), 56);
+    // A pixel map (its flag bit isn't part of rowBytes) with a colour table
+    // of 3 entries. rowBytes 8: a 1-byte count per row; 4 + 5 + 6 bytes.
+    std::string packed = MapHeader(8, 3, true) + ColorTable(2) + kCopyRects +
+                         Hex("03 010203 04 01020304 05 0102030405 77");
+    EXPECT_EQ(Skipped(2, 0, packed), 10 + 36 + 32 + 18 + 15 + (version - 1));
+    // rowBytes 251: a 2-byte count per row; 3 + 4 bytes in all.
+    std::string wide = MapHeader(251, 2, true) + ColorTable(0) + kCopyRects +
+                       Hex("0001 AA 0002 BBBB 77");
+    EXPECT_EQ(Skipped(2, 0, wide), 10 + 36 + 16 + 18 + 7 + (version - 1));
+  }
+}
+
+// An empty input or one cut short is checked on whole runs; here, the word
+// alignment meets the end of a file and of a pipe, and lengths reach beyond
+// the input.
+TEST(Reader, ReadingBeyondTheInputEndsTheRun) {
+  ASSERT_TRUE(srefixture::Load());
+  Version = 2;
+  const std::function<void()> byteThenOpcode = [] {
+    unsigned char byte = 0;
+    ReadByte(&byte);
+    uint16_t opcode = 0;
+    getopcode(&opcode);
+  };
+  const struct {
+    std::string bytes;
+    bool pipe;
+    std::function<void()> action;
+  } cases[] = {
+      {Hex("01"), false, byteThenOpcode},
+      {Hex("01"), true, byteThenOpcode},
+      // A 32-bit length with the top bit set is a length, not a count < 0.
+      {U32(0x80000000) + "abc", false, [] { SkipReservedOpcode(0x8201); }},
+      {MapHeader(300, 2, false) + kCopyRects + U16(0x4000), false,
+       [] { skip(2, 0); }}};
+  for (const auto &c : cases) {
+    EXPECT_EXIT(
+        {
+          testchannels::Channels channels(c.bytes);
+          if (c.pipe) testchannels::PipeInput(c.bytes);
+          c.action();
+        },
+        ::testing::ExitedWithCode(1), "^MSG 1008\n$")
+        << c.bytes.size() << " bytes" << (c.pipe ? " from a pipe" : "");
+  }
 }
 
 TEST(Reader, WriteBytesFailureIsFatal) {
