@@ -7,6 +7,7 @@
 //   bit 1  -l
 //   bits 2-3  -s: none, 0.25, 3.5 or 9999.5
 //   bit 4  the input can't tell its position (read like a pipe)
+//   bit 5  -full
 // A font configuration with character mappings and SameAs is copied into a
 // scratch folder at start-up, which is the working directory (and HOME)
 // while a picture converts; libFuzzer's own relative paths stay valid.
@@ -170,6 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   ResetConversionRun();
   if (mode & 2) SetThinLines();
+  if (mode & 32) FullConversion = 1;
   double scale = kScales[mode >> 2 & 3];
   int status = 0;
   try {

@@ -39,6 +39,10 @@ extern int Version;        // picture version: 0 until read, then 1 or 2
 extern int EndOfFile;      // set by the end-of-picture opcode
 extern Channel *inputFP;   // the picture
 extern Channel *outputFP;  // the TOV document
+// Option -full: also convert what the classic conversion leaves out
+// (direct-colour pixel maps, regions, the extended version 2 header's
+// coordinate space). 0 keeps the output exactly as without it.
+extern int FullConversion;
 
 // Prints message `number`, formatted with up to three text arguments, on
 // standard error. Message texts take their arguments as %s only.

@@ -1,5 +1,5 @@
 // picttotov: converts a QuickDraw picture into a TOV document.
-//   picttotov [-V] [-h] [-l] [-s scale] [-aframe] [input [output]]
+//   picttotov [-V] [-h] [-l] [-s scale] [-aframe] [-full] [input [output]]
 #include <cstdlib>
 #include <cstring>
 
@@ -54,7 +54,11 @@ int main(int argc, char **argv) {
         applyScale(word, count);
         break;
       default:
-        // The comparison covers the terminator: -aframes is no match.
+        // The comparisons cover the terminator: -aframes is no match.
+        if (std::strncmp(*word, "-full", 6) == 0) {
+          FullConversion = 1;
+          break;
+        }
         if (std::strncmp(*word, "-aframe", 8) != 0) {
           NonFatal(kMsgUnknownOption, *word, nullptr, nullptr);
           do_help(Argv0);

@@ -10,6 +10,7 @@
 
 int Version = 0;
 int EndOfFile = 0;
+int FullConversion = 0;
 Channel *inputFP = nullptr;
 Channel *outputFP = nullptr;
 
@@ -52,13 +53,25 @@ int readVersion() {
   return 0;
 }
 
+// Under -full, an extended header (version word -2) gives the picture's
+// coordinate space, which is mapped onto the frame.
+void readHeaderOpcode(const Rect &frame) {
+  if (!FullConversion) {
+    PictSkip(kHeaderDataSize);
+    return;
+  }
+  unsigned char data[kHeaderDataSize];
+  ReadString(data, kHeaderDataSize);
+  MapExtendedHeader(data, frame);
+}
+
 // Calls the handler of every opcode until the end-of-picture opcode.
-void convertOpcodes() {
+void convertOpcodes(const Rect &frame) {
   while (EndOfFile == 0) {
     uint16_t opcode = 0;
     getopcode(&opcode);
     if (opcode == kHeaderOpcode) {
-      PictSkip(kHeaderDataSize);
+      readHeaderOpcode(frame);
     } else if (opcode <= 0xFF && Operators[opcode] != nullptr) {
       Operators[opcode]();
     } else {
@@ -91,6 +104,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
   TrackInputPosition();
   Inittextops();
   initoperators();
+  if (FullConversion) InstallFullOperators();
   PictSkip(frameContents ? kFramePreamble : kFilePreamble);
   Rect frame;
   ReadRect(&frame);
@@ -100,7 +114,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
     V_Printf(outputFP, "<Units Upt >\n");
   else
     InitDocument(frame);
-  convertOpcodes();
+  convertOpcodes(frame);
   if (!frameContents) writeEpilog();
   CleanupOperators();
   // The output is buffered: a failed write may show only now.
@@ -111,6 +125,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
 void ResetConversionRun() {
   Version = 0;
   EndOfFile = 0;
+  FullConversion = 0;
   inputFP = outputFP = nullptr;
   ResetPictReader();
   CleanupOperators();
@@ -118,6 +133,8 @@ void ResetConversionRun() {
   ResetShapeMemory();
   ResetArcs();
   ResetLineCollection();
+  ResetRegions();
+  ResetPictureSpace();
   ResetPolygons();
   ResetDrawingState();
   ResetTextState();

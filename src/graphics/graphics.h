@@ -160,6 +160,21 @@ void IgnorePoly();
 void ClosePoly();
 void SmoothPoly(int flags);
 
+// Under -full: regions, and the coordinate space of an extended version 2
+// header. PictureShiftX and PictureShiftY are added to every origin set
+// (0 without -full).
+extern int16_t PictureShiftX;
+extern int16_t PictureShiftY;
+struct Rect;
+// `data` is the header opcode's 24 bytes; only version -2 changes anything.
+void MapExtendedHeader(const unsigned char *data, const Rect &frame);
+// Paint, erase or fill (pen 3) or frame (pen 0, fill 3) of the region that
+// follows in the picture, or of the last one for the Same variants.
+void dumprgn(int penKind, int fillKind);
+void dumpsamergn(int penKind, int fillKind);
+// Reads a region and keeps it as the last one, drawing nothing (invert).
+void RememberRegion();
+
 // Groups.
 void BeginGroup();
 void EndGroup();
@@ -173,6 +188,8 @@ void ResetGroups();        // frees the groups still open
 void ResetShapeMemory();
 void ResetArcs();
 void ResetLineCollection();
+void ResetRegions();  // forgets the last region; its buffer stays
+void ResetPictureSpace();
 void ResetPolygons();
 
 #endif  // PICTTOTOV_GRAPHICS_GRAPHICS_H

@@ -209,9 +209,10 @@ void GetCurrentPos(int16_t *x, int16_t *y) {
   *y = CurrentY;
 }
 
+// The shifts are 0 unless -full maps an extended header's coordinate space.
 void SetOrigin(int16_t x, int16_t y) {
-  OriginX = x;
-  OriginY = y;
+  OriginX = static_cast<int16_t>(x + PictureShiftX);
+  OriginY = static_cast<int16_t>(y + PictureShiftY);
 }
 
 void SaveFillSep() { SavedFillSep = FillSep; }

@@ -7,31 +7,26 @@
 #include "graphics/graphics.h"
 #include "image/facet_encoder.h"
 #include "image/image.h"
+#include "image/pixels.h"
 #include "pict/pict.h"
 #include "text/text.h"
 
 namespace {
 
 // The operand structures of the image opcodes, as `skip` knows them.
-constexpr int kSkipRegion = 1;
 constexpr int kCopyWithoutMask = 2;
 constexpr int kCopyWithMaskRegion = 7;
 
-constexpr uint16_t kPixMapFlag = 0x8000;
 // Pixel map fields skipped: version, packType, packSize, hRes, vRes and
 // pixelType; then cmpSize, planeBytes, pmTable and pmReserved; then the
 // colour table's seed and flags.
 constexpr int32_t kPixMapHead = 18;
 constexpr int32_t kPixMapTail = 14;
 constexpr int32_t kColorTableHead = 6;
-// Source rectangle; transfer mode; both together with the destination.
-constexpr int32_t kRectSize = 8;
-constexpr int32_t kModeSize = 2;
+// Source and destination rectangle and transfer mode.
 constexpr int32_t kCopyRectsAndMode = 18;
 constexpr int kColorCount = 256;
-// Row bytes from which rows are packed, and from which their byte counts
-// take two bytes.
-constexpr uint16_t kPackedRowBytes = 8;
+// Row bytes from which packed rows' byte counts take two bytes.
 constexpr uint16_t kWordCountRowBytes = 251;
 
 // The image being converted.
@@ -48,28 +43,16 @@ uint32_t buf2Size = 0;
 // The work of an image grows with the size its operands declare, not with
 // the bytes the picture holds: a bitmap of 2-byte rows can declare 32767 rows
 // of 65535 pixels. The fuzz build, which wants every picture done within a
-// second, gives up on a picture once its images come to more row bytes than
+// second, gives up on a picture once its facets come to more row bytes than
 // this in all.
 constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
 int64_t fuzzImageBytes = 0;
 
-void chargeFuzzBudget(int64_t rowBytes, int32_t height) {
-  fuzzImageBytes += rowBytes * height;
+void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
+  fuzzImageBytes += (int64_t{width} * depth + 15) / 16 * 2 * height;
   if (fuzzImageBytes > kFuzzImageBytes) throw VokProcessEnd{kVokGaveUpStatus};
 }
 #endif
-
-// Makes *buffer hold at least `need` bytes; false without memory. No bytes
-// need no buffer.
-bool growBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {
-  if (need <= *size) return true;
-  void *grown =
-      *buffer == nullptr ? V_Alloc(need, 0) : V_Realloc(*buffer, need, 0);
-  if (grown == nullptr) return false;
-  *buffer = static_cast<unsigned char *>(grown);
-  *size = need;
-  return true;
-}
 
 int32_t facetDepth() { return pixelSize < 2 ? 1 : 8; }
 
@@ -85,15 +68,7 @@ bool readPictureRow() {
     return true;
   }
   uint16_t count = 0;
-  if (RowBytes < kWordCountRowBytes) {
-    unsigned char byte = 0;
-    ReadByte(&byte);
-    count = byte;
-  } else {
-    ReadUShort(&count);
-  }
-  if (!growBuffer(&buf1, &buf1Size, count)) return false;
-  ReadString(buf1, count);
+  if (ReadPackedRow(RowBytes, &count) == nullptr) return false;
   const unsigned char *source = buf1;
   unsigned char *destination = buf2;
   int32_t owed = UnpackBits(&source, buf1 + count, &destination, RowBytes);
@@ -166,6 +141,22 @@ void skipUnsupportedPixMap(const Rect &bounds, int hasRegion) {
   skipimage(static_cast<uint16_t>(RowBytes & ~kPixMapFlag), &bounds);
 }
 
+// Under -full: a 16- or 32-bit pixel map inside 0x90 or 0x98, read up to
+// its component count; its packType is in `head`. The colour table that
+// follows it is read and not used.
+void convertDirectCopy(const unsigned char *head, const Rect &bounds,
+                       uint16_t componentCount, int hasRegion) {
+  DirectPixMap map;
+  map.rowBytes = static_cast<uint16_t>(RowBytes & ~kPixMapFlag);
+  map.bounds = bounds;
+  map.packType = static_cast<uint16_t>(GetShort(head + 2));
+  map.pixelSize = pixelSize;
+  map.cmpCount = componentCount;
+  PictSkip(kPixMapTail);
+  skipcolortable();
+  ConvertDirectPixMap(map, hasRegion);
+}
+
 }  // namespace
 
 // Unpacks PackBits data: a flag byte n below 128 copies the next n + 1
@@ -199,9 +190,64 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
   return count;
 }
 
-int ReadScanLine(int32_t /*rowLength*/, unsigned char *row) {
-  if (!growBuffer(&buf1, &buf1Size, RowBytes) ||
-      !growBuffer(&buf2, &buf2Size, RowBytes))
+const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
+  if (rowBytes < kWordCountRowBytes) {
+    unsigned char byte = 0;
+    ReadByte(&byte);
+    *count = byte;
+  } else {
+    ReadUShort(count);
+  }
+  if (!GrowBuffer(&buf1, &buf1Size, *count)) return nullptr;
+  ReadString(buf1, *count);
+  return buf1;
+}
+
+bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {
+  if (need <= *size) return true;
+  void *grown =
+      *buffer == nullptr ? V_Alloc(need, 0) : V_Realloc(*buffer, need, 0);
+  if (grown == nullptr) return false;
+  *buffer = static_cast<unsigned char *>(grown);
+  *size = need;
+  return true;
+}
+
+void WriteImageObject(const Rect &bounds, const Rect &destination,
+                      int32_t depth, const unsigned char *red,
+                      const unsigned char *green, const unsigned char *blue) {
+  V_Printf(outputFP, "<ImportObject\n");
+  V_Printf(outputFP, "\t<ImportObFile `2.0 internal inset'>\n");
+  V_Printf(outputFP, "\t<Separation 0>\n");
+  V_Printf(outputFP, "\t<Fill 15>\n");
+  V_Printf(outputFP, "\t<Pen 15>\n");
+
+  width = bounds.width;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(bounds.width, bounds.height, depth);
+#endif
+  int32_t start = GetByteCount();
+  int result = ChannelWriteQuireImageFacet(
+      outputFP, bounds.width, bounds.height, depth, red, green, blue);
+  if (result == -20 || result == -13) {
+    NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
+    NonFatal(kMsgImageIncomplete);
+  }
+  uint32_t consumed =
+      static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
+  if (consumed % 2 != 0 && Version == 2) PictSkip(1);
+
+  writePlacement(destination);
+  V_Printf(outputFP, "\t<Angle 0>\n");
+  V_Printf(outputFP, "\t<FlipLR No>\n");
+  V_Printf(outputFP, ">\n");
+  IncrementGroupCount();
+}
+
+int ReadScanLine(int32_t rowLength, unsigned char *row) {
+  if (DirectRowsOpen) return ReadDirectScanLine(rowLength, row);
+  if (!GrowBuffer(&buf1, &buf1Size, RowBytes) ||
+      !GrowBuffer(&buf2, &buf2Size, RowBytes))
     return -20;
   if (!readPictureRow()) return -20;
   int32_t length = facetRowBytes();
@@ -236,12 +282,16 @@ void do_bitmap(int hasRegion) {
   unsigned char red[kColorCount] = {}, green[kColorCount] = {},
                 blue[kColorCount] = {};
   if (RowBytes & kPixMapFlag) {
-    PictSkip(kPixMapHead);
+    unsigned char head[kPixMapHead];
+    ReadString(head, kPixMapHead);
     uint16_t componentCount = 0;
     ReadUShort(&pixelSize);
     ReadUShort(&componentCount);
     if (componentCount > 1 || pixelSize > 8) {
-      skipUnsupportedPixMap(bounds, hasRegion);
+      if (FullConversion && IsDirectPixelSize(pixelSize))
+        convertDirectCopy(head, bounds, componentCount, hasRegion);
+      else
+        skipUnsupportedPixMap(bounds, hasRegion);
       return;
     }
     PictSkip(kPixMapTail);
@@ -256,32 +306,7 @@ void do_bitmap(int hasRegion) {
   PictSkip(kModeSize);
   if (hasRegion) skip(kSkipRegion, 0);
 
-  V_Printf(outputFP, "<ImportObject\n");
-  V_Printf(outputFP, "\t<ImportObFile `2.0 internal inset'>\n");
-  V_Printf(outputFP, "\t<Separation 0>\n");
-  V_Printf(outputFP, "\t<Fill 15>\n");
-  V_Printf(outputFP, "\t<Pen 15>\n");
-
-  width = bounds.width;
-#ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(int64_t{facetRowBytes()} + RowBytes, bounds.height);
-#endif
-  int32_t start = GetByteCount();
-  int result = ChannelWriteQuireImageFacet(
-      outputFP, bounds.width, bounds.height, facetDepth(), red, green, blue);
-  if (result == -20 || result == -13) {
-    NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
-    NonFatal(kMsgImageIncomplete);
-  }
-  uint32_t consumed =
-      static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
-  if (consumed % 2 != 0 && Version == 2) PictSkip(1);
-
-  writePlacement(destination);
-  V_Printf(outputFP, "\t<Angle 0>\n");
-  V_Printf(outputFP, "\t<FlipLR No>\n");
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
+  WriteImageObject(bounds, destination, facetDepth(), red, green, blue);
 }
 
 // The row buffers stay for the next picture's images.
@@ -289,6 +314,7 @@ void ResetImageState() {
   RowBytes = 0;
   pixelSize = 1;
   width = 0;
+  ResetDirectPixMaps();
 #ifdef PICTTOTOV_FUZZ_BUILD
   fuzzImageBytes = 0;
 #endif

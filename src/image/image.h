@@ -17,13 +17,18 @@ void op_PackBitsRgn();
 // is 1 for the two opcodes with a mask region.
 void do_bitmap(int hasRegion);
 
-// Reads the next row of the current image into `row` in facet form: the
-// picture's bit rows as they are, 2- and 4-bit pixels one to a byte. 0 on
-// success, -20 when a row buffer can't be had. rowLength is not used.
+// Under -full: a direct-colour pixel map (opcodes 0x9A and 0x9B; hasRegion
+// 1 for 0x9B), written as a depth-8 facet on a fixed colour map.
+void do_directbits(int hasRegion);
+
 // Back to the process-start state, for a process that converts more than
 // one picture.
 void ResetImageState();
 
+// Reads the next row of the current image into `row` in facet form: the
+// picture's bit rows as they are, 2- and 4-bit pixels one to a byte. 0 on
+// success, -20 when a row buffer can't be had. rowLength, the facet row's
+// length, is used only by direct-colour maps (-full).
 int ReadScanLine(int32_t rowLength, unsigned char *row);
 
 // Writes the facet of an image of width x height pixels at depth 1 or 8,

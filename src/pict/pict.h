@@ -50,6 +50,8 @@ using Handler = void (*)();
 extern Handler *Operators;
 void initoperators();
 void CleanupOperators();  // frees the table; nothing to do without one
+// Under -full: puts the region and direct-colour handlers into the table.
+void InstallFullOperators();
 // Skips the data of an opcode the table has no handler for.
 void SkipReservedOpcode(uint16_t opcode);
 

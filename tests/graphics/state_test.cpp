@@ -137,47 +137,4 @@ TEST(State, ScalingFactorOutOfRangeIsFatal) {
   EXPECT_EQ(ScaleFactor, 9999.5f);
 }
 
-TEST(State, PenModes) {
-  Channels io(U16(23) + U16(9) + U16(8));
-  // Mode 23 draws nothing; mode 9 draws but makes no polygons.
-  for (auto [pen, poly] : {std::pair{0, 0}, {1, 0}, {1, 1}}) {
-    op_PnMode();
-    EXPECT_EQ(ValidPen(), pen);
-    EXPECT_EQ(ValidPolyPen(), poly);
-  }
-}
-
-TEST(State, LineAndPolygonOpcodesConsumeOperandsAndMoveThePen) {
-  const std::string lines = U16(1) + U16(2) + U16(30) + U16(40) +  // Line
-                            U16(5) + U16(6) +                      // LineFrom
-                            U16(10) + U16(20) + Hex("FF 05") +     // ShortLine
-                            Hex("80 7F 01 00");  // two ShortLineFrom
-  const std::string polygon = U16(10) + Hex("0000 0000 0005 0005");
-  Channels io(lines + polygon);
-  PolyState = kPolyCollecting;  // collected, so nothing is written
-  const struct {
-    void (*op)();
-    int16_t x, y;
-  } steps[] = {{op_Line, 40, 30},               // (2,1) to (40,30)
-               {op_LineFrom, 6, 5},             // to (6,5)
-               {op_ShortLine, 19, 15},          // (20,10) by -1, 5
-               {op_ShortLineFrom, -109, 142}};  // by -128, 127
-  for (const auto &step : steps) {
-    step.op();
-    int16_t x = 0, y = 0;
-    GetCurrentPos(&x, &y);
-    EXPECT_EQ(x, step.x);
-    EXPECT_EQ(y, step.y);
-  }
-  moveto(32767, 0);
-  op_ShortLineFrom();  // by 1, 0: wraps to 16 bits
-  int16_t x = 0, y = 0;
-  GetCurrentPos(&x, &y);
-  EXPECT_EQ(x, -32768);
-  op_paintPoly();
-  EXPECT_EQ(io.Consumed(), static_cast<long>(lines.size() + polygon.size()));
-  EXPECT_EQ(io.Output(), "");
-  EXPECT_EQ(NumPoints, 6);  // five segments joined end to start
-}
-
 }  // namespace

@@ -17,6 +17,7 @@
 namespace {
 
 using imagebytes::BitMap;
+using imagebytes::Encode;
 using imagebytes::FacetBytes;
 using imagebytes::ImportTail;
 using imagebytes::kImportHead;
@@ -24,20 +25,6 @@ using imagebytes::Placement;
 using imagebytes::RasterHeader;
 using pictbytes::Hex;
 using testchannels::Channels;
-
-// The text encoding of `bytes`, fed and flushed as a facet does.
-std::string Encode(const std::string &bytes) {
-  Channels channels("");
-  LookaheadBuffer encoder;
-  ChannelInitLookaheadBuffer(&encoder, outputFP, kInitialEncoderFlags);
-  for (int digit = 0; digit < 16; ++digit)
-    HexDtoA[digit] = "0123456789ABCDEF"[digit];
-  pushBytes(reinterpret_cast<const unsigned char *>(bytes.data()),
-            static_cast<int32_t>(bytes.size()), &encoder);
-  ChannelFlushLookaheadBuffer(&encoder);
-  EXPECT_EQ(encoder.flags & kWriteFailed, 0);
-  return channels.Output();
-}
 
 TEST(Facet, TextEncoding) {
   const std::string a79(79, 'a'), x39(39, '\0');
@@ -70,20 +57,6 @@ TEST(Facet, TextEncoding) {
       {"a" + x39, "&a\\x" + std::string(78, '0') + "\\x\n"},
   };
   for (const auto &c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
-}
-
-// A depth-1 image 16 pixels wide and 2 rows high, rows 0x0000 and 0xFFFF.
-TEST(Facet, WorkedExampleByteForByte) {
-  Version = 1;
-  Channels channels(BitMap(2, 2, 16) + Placement(0, 0, 2, 16) +
-                    Hex("0000 FFFF"));
-  op_BitsRect();
-  EXPECT_EQ(channels.Output(),
-            kImportHead +
-                "=QuireImage\n&%v\n"
-                "&Y\\xA66A95000000100000000200000001000000000000000200000000"
-                "000000000000FFFF\\x\n=EndInset\n" +
-                ImportTail("0.000 0.000 16.000 2.000"));
 }
 
 // The encoded rows of a depth-1 image whose picture rows are `rows`,

@@ -1,5 +1,5 @@
-// Image operands as the picture stores them, and the reverse of the facet
-// text encoding, for the image tests.
+// Image operands as the picture stores them, the facet text encoding of the
+// filter, and its reverse, for the image and previewer tests.
 #ifndef PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 #define PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 
@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/driver.h"
+#include "image/facet_encoder.h"
+#include "support/channels.h"
 #include "support/pict_bytes.h"
 
 namespace imagebytes {
@@ -103,6 +106,20 @@ inline std::string FacetBytes(const std::string &text) {
   }
   if (hex) throw std::runtime_error("hexadecimal stretch left open");
   return bytes;
+}
+
+// The text encoding of `bytes`, fed and flushed as a facet does.
+inline std::string Encode(const std::string &bytes) {
+  testchannels::Channels channels("");
+  LookaheadBuffer encoder;
+  ChannelInitLookaheadBuffer(&encoder, outputFP, kInitialEncoderFlags);
+  for (int digit = 0; digit < 16; ++digit)
+    HexDtoA[digit] = "0123456789ABCDEF"[digit];
+  pushBytes(reinterpret_cast<const unsigned char *>(bytes.data()),
+            static_cast<int32_t>(bytes.size()), &encoder);
+  ChannelFlushLookaheadBuffer(&encoder);
+  EXPECT_EQ(encoder.flags & kWriteFailed, 0);
+  return channels.Output();
 }
 
 }  // namespace imagebytes

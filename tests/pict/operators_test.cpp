@@ -75,49 +75,4 @@ TEST(Operators, SkippingHandlersTakeExactlyTheirOperands) {
   }
 }
 
-// The text state opcodes write nothing; text runs and images are checked
-// with whole pictures.
-TEST(Operators, TextStateOpcodesTakeTheirOperands) {
-  const struct {
-    void (*handler)();
-    std::string operands;
-    long version1, version2;
-  } cases[] = {{op_TxFont, U16(3), 2, 2},
-               {op_TxFace, Hex("01"), 1, 2},
-               {op_TxSize, U16(0), 2, 2}};
-  for (int version : {1, 2}) {
-    Version = version;
-    for (const auto &c : cases)
-      EXPECT_EQ(Consumed(c.operands, c.handler),
-                version == 1 ? c.version1 : c.version2)
-          << c.operands.size() << " bytes, version " << version;
-  }
-}
-
-TEST(Operators, TextOpcodesMoveThePen) {
-  Version = 1;
-  using Point = std::pair<int16_t, int16_t>;
-  auto position = [] {
-    Point pen;
-    GetCurrentPos(&pen.first, &pen.second);
-    return pen;
-  };
-  testchannels::Channels channels(U16(20) + U16(10) + Hex("00") +  // LongText
-                                  Hex("FF 00") +                   // DHText
-                                  Hex("07 00") +                   // DVText
-                                  Hex("01 02 00") +                // DHDVText
-                                  U16(0) + U16(32767) + Hex("00") +
-                                  Hex("01 00"));
-  op_LongText();
-  EXPECT_EQ(position(), Point(10, 20));
-  op_DHText();  // the offset is unsigned: 255 to the right
-  EXPECT_EQ(position(), Point(265, 20));
-  op_DVText();
-  op_DHDVText();
-  EXPECT_EQ(position(), Point(266, 29));
-  op_LongText();
-  op_DHText();  // 32767 + 1 wraps
-  EXPECT_EQ(position().first, -32768);
-}
-
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "image/image_bytes.h"
 #include "preview/preview.h"
 
 namespace previewtest {
@@ -39,81 +40,6 @@ void appendWord(std::string &out, uint32_t word) {
     out.push_back(static_cast<char>((word >> shift) & 0xFF));
   }
 }
-
-// The text encoder of facets: an 8-byte look-ahead window decides whether a
-// byte goes out as itself or in a hexadecimal stretch opened and closed by
-// "\x"; lines begin with "&" and end once they hold more than 79 characters.
-class TextEncoder {
- public:
-  void Feed(uint8_t byte) {
-    if (count_ < 8) {
-      window_[(position_ + count_++) % 8] = byte;
-      mask_ = static_cast<uint8_t>(mask_ << 1 | !isText(byte));
-      return;
-    }
-    Pop();
-    window_[position_] = byte;
-    mask_ = static_cast<uint8_t>(mask_ << 1 | !isText(byte));
-    position_ = (position_ + 1) % 8;
-  }
-  std::string Finish() {
-    while (count_ > 0) {
-      Pop();
-      mask_ = static_cast<uint8_t>(mask_ << 1);
-      position_ = (position_ + 1) % 8;
-      --count_;
-    }
-    if (hex_) out_ += "\\x";
-    if (!lineStart_) out_ += "\n";
-    return out_ + "=EndInset\n";
-  }
-
- private:
-  static bool isText(uint8_t b) { return (b >= 0x20 && b <= 0x7E) || b == 9; }
-  void Pop() {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    uint8_t byte = window_[position_];
-    for (;;) {
-      if (column_ > 79) {
-        out_ += "\n";
-        column_ = 0;
-      }
-      if (column_ == 0) out_ += "&";
-      lineStart_ = false;
-      if (hex_) {
-        if (mask_ != 0) {
-          out_ += kHex[byte >> 4];
-          out_ += kHex[byte & 15];
-          column_ += 2;
-          return;
-        }
-        out_ += "\\x";
-        hex_ = false;
-        column_ += 2;
-      } else if (isText(byte)) {
-        out_ += byte == '\\' ? "\\\\" : std::string(1, static_cast<char>(byte));
-        column_ += byte == '\\' ? 2 : 1;
-        return;
-      } else if (byte == '\n') {
-        out_ += "\\n\n";
-        column_ = 0;
-        lineStart_ = true;
-        return;
-      } else {
-        out_ += "\\x";
-        hex_ = true;
-        column_ += 2;
-      }
-    }
-  }
-
-  uint8_t window_[8] = {};
-  int position_ = 0, count_ = 0;
-  uint8_t mask_ = 0;
-  int column_ = 0;
-  bool hex_ = false, lineStart_ = true;
-  std::string out_;
-};
 
 std::string fromBase64(const std::string &text) {
   std::string out;
@@ -175,10 +101,9 @@ std::string RunLengthEncode(const std::string &rows) {
   return out;
 }
 
+// The filter's own encoder, whose output the image tests pin.
 std::string EncodeFacetBytes(const std::string &bytes) {
-  TextEncoder encoder;
-  for (char c : bytes) encoder.Feed(static_cast<uint8_t>(c));
-  return encoder.Finish();
+  return imagebytes::Encode(bytes) + "=EndInset\n";
 }
 
 std::string Facet(uint32_t width, uint32_t height, uint32_t depth,

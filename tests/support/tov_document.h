@@ -46,18 +46,6 @@ inline std::string Framed(int sep = 0, int pen = 0,
          std::to_string(sep) + ">\n\t<Pen " + std::to_string(pen) + ">\n";
 }
 
-// Attribute lines of a fill without outline.
-inline std::string Filled(int sep = 0, int fill = 0) {
-  return "\t<Separation " + std::to_string(sep) + ">\n\t<Fill " +
-         std::to_string(fill) + ">\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-}
-
-// Attribute lines of a fill with an outline of pen ink 0, width 1.
-inline std::string FilledAndFramed(int sep = 0, int fill = 0) {
-  return "\t<Separation " + std::to_string(sep) + ">\n\t<Fill " +
-         std::to_string(fill) + ">\n\t<PenWidth 1.000>\n\t<Pen 0>\n";
-}
-
 // "\t<BRect x y width height>\n".
 inline std::string BRect(const std::string &box) {
   return "\t<BRect " + box + ">\n";

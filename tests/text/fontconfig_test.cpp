@@ -347,23 +347,6 @@ TEST(FontTable, SameAsSharesOneMap) {
   EXPECT_EQ(Lookup(9, 'E'), "Nine/69");
 }
 
-// The example of the README.
-TEST(FontTable, ReadmeExample) {
-  TempDir dir;
-  UseFile(
-      dir,
-      "# picture font 3 is written in Helvetica\n"
-      "3 \"Helvetica\"\n"
-      "\\xA5 \\xB7              # character A5 of font 3 is written as B7\n"
-      "\\x61 \"Symbol\" \\x61     # \"a\" of font 3 is written in Symbol\n"
-      "7 \"Palatino\"\n"
-      "SameAs 3               # font 7 shares font 3's character entries\n");
-  EXPECT_EQ(Lookup(3, 0xA5), "Helvetica/183");
-  EXPECT_EQ(Lookup(3, 'a'), "Symbol/97");
-  EXPECT_EQ(Lookup(7, 'a'), "Symbol/97");
-  EXPECT_EQ(Lookup(7, 'b'), "Palatino/98");
-}
-
 // Entries outside the 40 slots, or before the first font entry, are ignored.
 TEST(FontTable, EntriesOutsideTheTable) {
   TempDir dir;
@@ -379,19 +362,6 @@ TEST(FontTable, EntriesOutsideTheTable) {
   EXPECT_EQ(Lookup(1, 'A'), "One/67");
   EXPECT_EQ(Lookup(2, 'A'), std::string(63, 'W') + "/65");
   EXPECT_EQ(Lookup(40, 'A'), "Times/65");
-}
-
-TEST(FontTable, WithoutAFileTheTableIsEmpty) {
-  ASSERT_TRUE(srefixture::Load());
-  TempDir dir;
-  ASSERT_EQ(chdir(dir.path().c_str()), 0);
-  unsetenv("HOME");
-  unsetenv("QZHOME");
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Lookup(3, 'a'), "Times/97");
-  EXPECT_EQ(Lookup(3, 'b', "Other"), "Other/98");
-  // The file is looked for once only.
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "MSG 1026 pictfonts.cfg\n");
 }
 
 // A folder of that name opens but reads as an empty file.

@@ -1,0 +1,64 @@
+// Under -full: the coordinate space of an extended version 2 header. Such a
+// header (version word -2) names the rectangle its drawing commands use,
+// often at a resolution above 72 dpi or at an offset; it is mapped onto the
+// picture frame by one scale and a shift of the origin, so that every
+// writer, which maps (coordinate + origin) x scale, places its object inside
+// the frame.
+#include <cmath>
+#include <cstdint>
+
+#include "graphics/graphics.h"
+#include "pict/pict.h"
+
+int16_t PictureShiftX = 0;
+int16_t PictureShiftY = 0;
+
+void ResetPictureSpace() { PictureShiftX = PictureShiftY = 0; }
+
+namespace {
+
+constexpr int16_t kExtendedHeaderVersion = -2;
+// Offset of the source rectangle in the header data: version, reserved
+// word, horizontal and vertical resolution.
+constexpr int kSourceRectOffset = 12;
+
+// The picture's rectangle as ReadRect normalises it.
+Rect sourceRect(const unsigned char *data) {
+  const unsigned char *p = data + kSourceRectOffset;
+  int32_t top = GetShort(p), left = GetShort(p + 2);
+  int32_t bottom = GetShort(p + 4), right = GetShort(p + 6);
+  Rect rect;
+  rect.x = left < right ? left : right;
+  rect.y = top < bottom ? top : bottom;
+  rect.width = right > left ? right - left : left - right;
+  rect.height = bottom > top ? bottom - top : top - bottom;
+  return rect;
+}
+
+// The origin shift that moves `source` onto `target` at scale k, rounded
+// to whole picture units and kept within 16 bits.
+int16_t shiftFor(int32_t target, int32_t source, double k) {
+  double shift = std::round(static_cast<double>(target) / k - source);
+  if (shift > INT16_MAX) shift = INT16_MAX;
+  if (shift < INT16_MIN) shift = INT16_MIN;
+  return static_cast<int16_t>(shift);
+}
+
+}  // namespace
+
+// One scale for both axes (the smaller of the two, so that the drawing
+// always fits) keeps circles round when the rectangle's proportions differ
+// from the frame's by rounding.
+void MapExtendedHeader(const unsigned char *data, const Rect &frame) {
+  if (GetShort(data) != kExtendedHeaderVersion) return;
+  Rect source = sourceRect(data);
+  if (source.width == 0 || source.height == 0) return;
+  double kx = static_cast<double>(frame.width) / source.width;
+  double ky = static_cast<double>(frame.height) / source.height;
+  double k = kx < ky ? kx : ky;
+  if (k <= 0.0) return;
+  ScaleFactor = static_cast<float>(ScaleFactor * k);
+  PictureShiftX = shiftFor(frame.x, source.x, k);
+  PictureShiftY = shiftFor(frame.y, source.y, k);
+  SetOrigin(0, 0);
+}

@@ -1,0 +1,405 @@
+// Under -full: regions. A region is its size word, its bounding box and,
+// unless it is a plain rectangle (size 10), a list of rows: a row's y, the
+// x positions where the inside changes against the row above, ended by
+// 0x7FFF; the list ends with a y of 0x7FFF. Keeping the inside of the rows
+// read so far as sorted spans, each row ends a band of equal rows. Paint,
+// erase and fill write each band's spans as rectangles; frame writes the
+// region's outline as closed polygons. Region data is read only within its
+// size, and bad rows (positions out of order, rows out of order, a list
+// that doesn't end) end the region where it was last sound.
+#include <algorithm>
+#include <cstring>
+
+#include "driver/driver.h"
+#include "graphics/graphics.h"
+#include "pict/pict.h"
+
+namespace {
+
+constexpr int16_t kEndMark = 0x7FFF;
+constexpr int32_t kBoxBytes = 8;
+
+// The last region: its bytes after the size word, kept for the Same
+// opcodes in a buffer of lastCapacity bytes.
+unsigned char *last = nullptr;
+int32_t lastLength = -1;  // -1: no region read yet
+uint32_t lastCapacity = 0;
+
+// One growable array of 32-bit values; it grows at least twofold, as the
+// outline's arrays grow by one edge or point at a time.
+struct Values {
+  int32_t *at = nullptr;
+  uint32_t capacity = 0;
+};
+
+int32_t *reserve(Values *values, uint32_t count) {
+  if (count > values->capacity) {
+    if (count < 2 * values->capacity) count = 2 * values->capacity;
+    uint32_t bytes = count * sizeof(int32_t);
+    void *grown = values->at == nullptr ? V_Alloc(bytes, 0)
+                                        : V_Realloc(values->at, bytes, 0);
+    if (grown == nullptr) Fatal(kMsgNoMemory);
+    values->at = static_cast<int32_t *>(grown);
+    values->capacity = count;
+  }
+  return values->at;
+}
+
+// The spans: sorted x positions, an inside stretch between each pair, with
+// the y where each position began; a second pair of arrays to merge into.
+Values spanX, spanStart, mergedX, mergedStart;
+int32_t spanCount = 0;
+
+// A row of the region: its y and its positions within the region bytes.
+struct Row {
+  int32_t y;
+  const unsigned char *positions;
+  int32_t count;
+};
+
+// What a drawing verb does with the region as it is walked.
+struct RegionSink {
+  virtual ~RegionSink() = default;
+  // The band from y0 to y1 holds the current spans.
+  virtual void band(int32_t /*y0*/, int32_t /*y1*/) {}
+  // The inside changes along x0..x1 at y.
+  virtual void horizontal(int32_t /*x0*/, int32_t /*x1*/, int32_t /*y*/) {}
+  // An edge of the inside at x runs from y0 to y1.
+  virtual void vertical(int32_t /*x*/, int32_t /*y0*/, int32_t /*y1*/) {}
+};
+
+// Reads a row's y; false when the data ends first.
+bool readY(const unsigned char **p, const unsigned char *end, int32_t *y) {
+  if (end - *p < 2) return false;
+  *y = GetShort(*p);
+  *p += 2;
+  return true;
+}
+
+// Reads a row's positions up to its end mark: false when they are out of
+// order, odd in number, or not ended within the data.
+bool readPositions(const unsigned char **p, const unsigned char *end,
+                   Row *row) {
+  row->positions = *p;
+  row->count = 0;
+  int32_t previous = INT32_MIN;
+  while (end - *p >= 2) {
+    int32_t x = GetShort(*p);
+    *p += 2;
+    if (x == kEndMark) return row->count % 2 == 0;
+    if (x <= previous) return false;
+    previous = x;
+    ++row->count;
+  }
+  return false;
+}
+
+int32_t positionAt(const Row &row, int32_t i) {
+  return GetShort(row.positions + 2 * i);
+}
+
+// Toggles the row's positions in the spans; a position leaving the spans
+// ends a vertical edge at the row's y.
+void toggle(const Row &row, int32_t capacity, RegionSink *sink) {
+  int32_t *outX = reserve(&mergedX, static_cast<uint32_t>(capacity));
+  int32_t *outStart = reserve(&mergedStart, static_cast<uint32_t>(capacity));
+  int32_t i = 0, j = 0, n = 0;
+  while (i < spanCount || j < row.count) {
+    int32_t x = j < row.count ? positionAt(row, j) : INT32_MAX;
+    if (i < spanCount && spanX.at[i] < x) {
+      outX[n] = spanX.at[i];
+      outStart[n++] = spanStart.at[i++];
+    } else if (i < spanCount && spanX.at[i] == x) {
+      if (sink != nullptr) sink->vertical(x, spanStart.at[i], row.y);
+      ++i;
+      ++j;
+    } else {
+      outX[n] = x;
+      outStart[n++] = row.y;
+      ++j;
+    }
+  }
+  std::swap(spanX, mergedX);
+  std::swap(spanStart, mergedStart);
+  spanCount = n;
+}
+
+// How much of a region is drawn: its first `rows` rows, then, if spans are
+// left open, a last band up to closeY that closes them.
+struct Plan {
+  int32_t rows = 0;
+  int32_t closeY = 0;
+};
+
+void resetSpans(int32_t capacity) {
+  reserve(&spanX, static_cast<uint32_t>(capacity));
+  reserve(&spanStart, static_cast<uint32_t>(capacity));
+  spanCount = 0;
+}
+
+// Finds the sound part of the rows. Rows must come in increasing y with
+// increasing positions; at the first one that doesn't, the region ends at
+// that row's y if the y itself is sound, else at the row before, which is
+// then left out. A list that ends with spans still open ends the same way.
+Plan planRows(const unsigned char *data, int32_t length) {
+  const unsigned char *p = data, *end = data + length;
+  resetSpans(length / 2 + 1);
+  Plan plan;
+  int32_t previousY = INT32_MIN;
+  for (;;) {
+    Row row;
+    if (!readY(&p, end, &row.y)) break;
+    if (row.y == kEndMark) {
+      if (spanCount == 0) return plan;
+      break;
+    }
+    if (row.y <= previousY) break;
+    if (!readPositions(&p, end, &row)) {
+      plan.closeY = row.y;
+      return plan;
+    }
+    toggle(row, length / 2 + 1, nullptr);
+    previousY = row.y;
+    ++plan.rows;
+  }
+  if (plan.rows == 0) return plan;
+  --plan.rows;
+  plan.closeY = previousY;
+  return plan;
+}
+
+// Tells the sink the bands and edges of the sound rows.
+void drawRows(const unsigned char *data, int32_t length, const Plan &plan,
+              RegionSink *sink) {
+  const unsigned char *p = data, *end = data + length;
+  resetSpans(length / 2 + 1);
+  int32_t previousY = INT32_MIN;
+  for (int32_t taken = 0; taken < plan.rows; ++taken) {
+    Row row;
+    readY(&p, end, &row.y);
+    readPositions(&p, end, &row);
+    if (row.count == 0) continue;  // no change: the band goes on
+    if (spanCount > 0) sink->band(previousY, row.y);
+    for (int32_t i = 0; i < row.count; i += 2)
+      sink->horizontal(positionAt(row, i), positionAt(row, i + 1), row.y);
+    toggle(row, length / 2 + 1, sink);
+    previousY = row.y;
+  }
+  if (spanCount == 0) return;
+  sink->band(previousY, plan.closeY);
+  for (int32_t i = 0; i < spanCount; i += 2)
+    sink->horizontal(spanX.at[i], spanX.at[i + 1], plan.closeY);
+  for (int32_t i = 0; i < spanCount; ++i)
+    sink->vertical(spanX.at[i], spanStart.at[i], plan.closeY);
+}
+
+// Walks a region's bytes (box and rows) for the sink; a plain rectangle
+// is walked as the two rows that open and close its box.
+void walkRegion(const unsigned char *bytes, int32_t length, RegionSink *sink) {
+  if (length < kBoxBytes) return;
+  if (length > kBoxBytes) {
+    const unsigned char *rows = bytes + kBoxBytes;
+    drawRows(rows, length - kBoxBytes, planRows(rows, length - kBoxBytes),
+             sink);
+    return;
+  }
+  const int16_t top = GetShort(bytes), left = GetShort(bytes + 2);
+  const int16_t bottom = GetShort(bytes + 4), right = GetShort(bytes + 6);
+  const int16_t words[] = {top,  left,  right,    kEndMark, bottom,
+                           left, right, kEndMark, kEndMark};
+  constexpr int32_t kWords = sizeof words / sizeof words[0];
+  unsigned char rows[2 * kWords];
+  for (int32_t i = 0; i < kWords; ++i) {
+    const uint16_t word = static_cast<uint16_t>(words[i]);
+    rows[2 * i] = static_cast<unsigned char>(word >> 8);
+    rows[2 * i + 1] = static_cast<unsigned char>(word & 0xFF);
+  }
+  drawRows(rows, 2 * kWords, planRows(rows, 2 * kWords), sink);
+}
+
+float toX(int32_t x) { return static_cast<float>(x + OriginX) * ScaleFactor; }
+float toY(int32_t y) { return static_cast<float>(y + OriginY) * ScaleFactor; }
+
+// Counts the rectangles of the bands.
+struct CountRects : RegionSink {
+  int32_t count = 0;
+  void band(int32_t, int32_t) override { count += spanCount / 2; }
+};
+
+// Writes each band's spans as filled rectangles without a pen.
+struct PaintRects : RegionSink {
+  int fillKind = 0;
+  void band(int32_t y0, int32_t y1) override {
+    for (int32_t i = 0; i < spanCount; i += 2) {
+      ShapeMemory box;
+      box.fx1 = toX(spanX.at[i]);
+      box.fy1 = toY(y0);
+      box.fx2 = toX(spanX.at[i + 1]);
+      box.fy2 = toY(y1);
+      V_Printf(outputFP, "<Rectangle\n");
+      DumpState(3, fillKind);
+      DumpShapeBounds("BRect", box);
+      V_Printf(outputFP, ">\n");
+      IncrementGroupCount();
+    }
+  }
+};
+
+void paintRegion(const unsigned char *bytes, int32_t length, int fillKind) {
+  CountRects counter;
+  walkRegion(bytes, length, &counter);
+  if (counter.count == 0) return;
+  PaintRects painter;
+  painter.fillKind = fillKind;
+  if (counter.count > 1) BeginGroup();
+  walkRegion(bytes, length, &painter);
+  if (counter.count > 1) EndGroup();
+}
+
+// The outline: the region's edges, then chained into closed polygons.
+Values edges;  // x0, y0, x1, y1 per edge
+int32_t edgeCount = 0;
+
+struct CollectEdges : RegionSink {
+  void add(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (x0 == x1 && y0 == y1) return;
+    int32_t *e = reserve(&edges, 4 * static_cast<uint32_t>(edgeCount + 1));
+    e += 4 * edgeCount++;
+    e[0] = x0;
+    e[1] = y0;
+    e[2] = x1;
+    e[3] = y1;
+  }
+  void horizontal(int32_t x0, int32_t x1, int32_t y) override {
+    add(x0, y, x1, y);
+  }
+  void vertical(int32_t x, int32_t y0, int32_t y1) override {
+    add(x, y0, x, y1);
+  }
+};
+
+// Edge ends sorted by point, to find the edges that meet at a point.
+Values ends;  // 2 * edge + end, sorted
+Values used;
+Values outline;  // x, y of the polygon being chained
+
+int32_t endX(int32_t end) { return edges.at[2 * end]; }
+int32_t endY(int32_t end) { return edges.at[2 * end + 1]; }
+
+bool endBefore(int32_t a, int32_t b) {
+  if (endX(a) != endX(b)) return endX(a) < endX(b);
+  if (endY(a) != endY(b)) return endY(a) < endY(b);
+  return a < b;
+}
+
+// An unused edge end at (x, y), or -1.
+int32_t unusedEndAt(int32_t x, int32_t y) {
+  int32_t *first = ends.at, *last = ends.at + 2 * edgeCount;
+  int32_t *at = std::lower_bound(first, last, 0, [&](int32_t end, int32_t) {
+    return endX(end) < x || (endX(end) == x && endY(end) < y);
+  });
+  for (; at != last && endX(*at) == x && endY(*at) == y; ++at)
+    if (!used.at[*at / 2]) return *at;
+  return -1;
+}
+
+// Follows unused edges from edge `start` until none is left at the point
+// reached, which is then the start again: every corner is the end of one
+// horizontal edge (a row's positions are apart) and one vertical edge (a
+// position leaves the spans only in a later row than it entered).
+int32_t chainFrom(int32_t start) {
+  used.at[start] = 1;
+  int32_t end = 2 * start;
+  int32_t count = 0;
+  do {
+    int32_t *p = reserve(&outline, 2 * static_cast<uint32_t>(count + 1));
+    p[2 * count] = endX(end);
+    p[2 * count + 1] = endY(end);
+    ++count;
+    end = unusedEndAt(endX(end ^ 1), endY(end ^ 1));
+    if (end >= 0) used.at[end / 2] = 1;
+  } while (end >= 0);
+  return count;
+}
+
+void writePolygon(int32_t count) {
+  V_Printf(outputFP, "<Polygon\n");
+  DumpState(0, 3);
+  V_Printf(outputFP, "\t<NumPoints %d>\n", count);
+  for (int32_t i = 0; i < count; ++i)
+    V_Printf(outputFP, "\t<Point %.3f %.3f >\n",
+             static_cast<double>(toX(outline.at[2 * i])),
+             static_cast<double>(toY(outline.at[2 * i + 1])));
+  V_Printf(outputFP, ">\n");
+  IncrementGroupCount();
+}
+
+void frameRegion(const unsigned char *bytes, int32_t length) {
+  edgeCount = 0;
+  CollectEdges collector;
+  walkRegion(bytes, length, &collector);
+  if (edgeCount == 0) return;
+  const uint32_t endCount = 2 * static_cast<uint32_t>(edgeCount);
+  reserve(&ends, endCount);
+  for (uint32_t i = 0; i < endCount; ++i) ends.at[i] = static_cast<int32_t>(i);
+  std::sort(ends.at, ends.at + endCount, endBefore);
+  std::memset(reserve(&used, static_cast<uint32_t>(edgeCount)), 0,
+              sizeof(int32_t) * static_cast<size_t>(edgeCount));
+  // Chain twice: count the polygons to know whether to group them.
+  int32_t polygons = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) {
+      std::memset(used.at, 0, sizeof(int32_t) * static_cast<size_t>(edgeCount));
+      if (polygons > 1) BeginGroup();
+    }
+    for (int32_t e = 0; e < edgeCount; ++e) {
+      if (used.at[e]) continue;
+      int32_t count = chainFrom(e);
+      if (count < 3) continue;
+      if (pass == 0)
+        ++polygons;
+      else
+        writePolygon(count);
+    }
+  }
+  if (polygons > 1) EndGroup();
+}
+
+// Reads a region operand into `last`.
+void readRegion() {
+  uint16_t size = 0;
+  ReadUShort(&size);
+  int32_t length = size >= 2 ? size - 2 : 0;
+  if (static_cast<uint32_t>(length) + 1 > lastCapacity) {
+    uint32_t want = static_cast<uint32_t>(length) + 1;
+    void *grown = last == nullptr ? V_Alloc(want, 0) : V_Realloc(last, want, 0);
+    if (grown == nullptr) Fatal(kMsgNoMemory);
+    last = static_cast<unsigned char *>(grown);
+    lastCapacity = want;
+  }
+  ReadString(last, length);
+  lastLength = length;
+}
+
+}  // namespace
+
+void RememberRegion() { readRegion(); }
+
+void ResetRegions() {
+  lastLength = -1;
+  spanCount = 0;
+  edgeCount = 0;
+}
+
+void dumprgn(int penKind, int fillKind) {
+  readRegion();
+  dumpsamergn(penKind, fillKind);
+}
+
+void dumpsamergn(int penKind, int fillKind) {
+  if (lastLength < 0 || !ValidPen()) return;
+  if (penKind == 3)
+    paintRegion(last, lastLength, fillKind);
+  else
+    frameRegion(last, lastLength);
+}

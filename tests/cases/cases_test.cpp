@@ -1,0 +1,204 @@
+// The table-driven end-to-end runner: every case in tests/cases/*.case is a
+// picture written as annotated bytes, run through the built filter (with the
+// test messages beside it), and its exit status, messages and whole document
+// compared. The document is the golden file <file>/<case>.tov; a case
+// without one must write nothing.
+//
+//   = NAME KIND [noheader] [frame T L B R] [stdin|both] [fonts] [prefixes]
+//     [ARG...]
+//   status N          exit status (default 0)
+//   err TEXT          one line of standard error, in order (default none)
+//   HEX ...           the opcodes: hex digits in groups, XX*N for N bytes XX,
+//                     "text" for its bytes; "#" starts a comment
+//   | TEXT            one line of a TOV document, for KIND tov
+//
+// KIND v1 or v2 wraps the opcodes in a picture of that version: the 512-byte
+// file header (unless noheader), the frame (default 0 0 100 200), the version
+// opcode (v2: and the header opcode) and the end opcode; raw takes them as
+// they are; tov is a document for tovpreview, whose golden is <case>.svg.
+// stdin feeds the picture through a pipe; both runs it from a file
+// and from a pipe, with the same result. fonts puts kFonts in pictfonts.cfg.
+// prefixes also runs every prefix of the picture: each ends with message 1007
+// (nothing) or 1008 (cut short), never a signal, and writes a prefix of the
+// whole document.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/pict_bytes.h"
+#include "support/run_filter.h"
+#include "support/sre_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using runfilter::Options;
+
+// Font 3 is Helvetica, its "a" is written in Symbol and its A5 as B7; font
+// 20 is Courier New; font 0 and every other font have no family.
+const char kFonts[] =
+    "# fonts of the test pictures\n"
+    "3 \"Helvetica\"\n"
+    "\\x61 \"Symbol\" \\x61\n"
+    "\\xA5 \\xB7\n"
+    "20 \"Courier New\"\n";
+
+const fs::path kCases = fs::path(PICTTOTOV_SOURCE_DIR) / "tests" / "cases";
+
+struct Case {
+  std::string file, name, kind = "raw", opcodes, err;
+  std::vector<std::string> args;
+  pictbytes::Frame frame;
+  bool header = true, fonts = false, prefixes = false, file_input = true,
+       pipe_input = false;
+  int status = 0;
+  fs::path golden() const {
+    return kCases / file / (name + (kind == "tov" ? ".svg" : ".tov"));
+  }
+};
+
+void PrintTo(const Case &c, std::ostream *os) {
+  *os << c.file << "/" << c.name;
+}
+
+// The bytes of one line of opcodes.
+std::string LineBytes(const std::string &line) {
+  std::string bytes, hex;
+  for (size_t i = 0; i < line.size() && line[i] != '#'; ++i) {
+    if (line[i] == '"') {
+      size_t end = line.find('"', i + 1);
+      if (end == std::string::npos) throw std::invalid_argument(line);
+      bytes += pictbytes::Hex(hex) + line.substr(i + 1, end - i - 1);
+      hex.clear();
+      i = end;
+    } else if (line[i] == '*') {
+      size_t end = 0;
+      int count = std::stoi(line.substr(i + 1), &end);
+      std::string last = pictbytes::Hex(hex.substr(hex.size() - 2));
+      bytes += pictbytes::Hex(hex.substr(0, hex.size() - 2)) +
+               std::string(count - 1, last[0]) + last;
+      hex.clear();
+      i += end;
+    } else if (line[i] != ' ') {
+      hex += line[i];
+    }
+  }
+  return bytes + pictbytes::Hex(hex);
+}
+
+void Head(const std::string &line, Case &c) {
+  std::istringstream words(line.substr(2));
+  words >> c.name >> c.kind;
+  for (std::string word; words >> word;) {
+    if (word == "noheader") {
+      c.header = false;
+    } else if (word == "frame") {
+      words >> c.frame.top >> c.frame.left >> c.frame.bottom >> c.frame.right;
+    } else if (word == "stdin" || word == "both") {
+      c.pipe_input = true;
+      c.file_input = word == "both";
+    } else if (word == "fonts" || word == "prefixes") {
+      (word == "fonts" ? c.fonts : c.prefixes) = true;
+    } else {
+      c.args.push_back(word);
+    }
+  }
+}
+
+std::vector<Case> LoadCases() {
+  std::vector<Case> cases;
+  std::set<fs::path> files;
+  for (const auto &entry : fs::directory_iterator(kCases))
+    if (entry.path().extension() == ".case") files.insert(entry.path());
+  for (const fs::path &path : files) {
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+      if (line.empty() || line[0] == '#') continue;
+      if (line.rfind("= ", 0) == 0) {
+        cases.emplace_back();
+        cases.back().file = path.stem().string();
+        Head(line, cases.back());
+      } else if (cases.empty()) {
+        throw std::invalid_argument("bytes before the first case: " + line);
+      } else if (line.rfind("status ", 0) == 0) {
+        cases.back().status = std::stoi(line.substr(7));
+      } else if (line[0] == '|') {
+        cases.back().opcodes += line.substr(line.size() > 1 ? 2 : 1) + "\n";
+      } else if (line.rfind("err ", 0) == 0) {
+        cases.back().err += line.substr(4) + "\n";
+      } else {
+        cases.back().opcodes += LineBytes(line);
+      }
+    }
+  }
+  return cases;
+}
+
+std::string Picture(const Case &c) {
+  if (c.kind == "v1") return pictbytes::PictV1(c.opcodes, c.frame, c.header);
+  if (c.kind == "v2") return pictbytes::PictV2(c.opcodes, c.frame, c.header);
+  if (c.kind != "raw" && c.kind != "tov")
+    throw std::invalid_argument("kind " + c.kind);
+  return c.opcodes;
+}
+
+class Cases : public testing::TestWithParam<Case> {};
+
+TEST_P(Cases, Converts) {
+  const Case &c = GetParam();
+  const std::string document = fs::exists(c.golden())
+                                   ? runfilter::ReadFile(c.golden().string())
+                                   : std::string();
+  for (bool pipe : {false, true}) {
+    if (!(pipe ? c.pipe_input : c.file_input)) continue;
+    SCOPED_TRACE(pipe ? "from a pipe" : "from a file");
+    runfilter::TempDir dir;
+    Options options = srefixture::WithMessages(
+        dir, pipe ? Options::Input::kStdin : Options::Input::kFile);
+    if (c.kind == "tov") options.binary = options.argv0 = TOVPREVIEW_BINARY;
+    if (c.fonts) dir.Write("pictfonts.cfg", kFonts);
+    runfilter::Result result = runfilter::Run(Picture(c), c.args, options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.out, document);
+  }
+  if (!c.prefixes) return;
+  const std::string picture = Picture(c);
+  runfilter::TempDir dir;
+  Options options = srefixture::WithMessages(dir, Options::Input::kFile);
+  for (size_t length = 0; length < picture.size(); ++length) {
+    runfilter::Result cut =
+        runfilter::Run(picture.substr(0, length), c.args, options);
+    ASSERT_EQ(cut.status, 1) << length;
+    ASSERT_EQ(cut.err, length == 0 ? "MSG 1007\n" : "MSG 1008\n") << length;
+    ASSERT_EQ(document.compare(0, cut.out.size(), cut.out), 0) << length;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, Cases, testing::ValuesIn(LoadCases()),
+                         [](const testing::TestParamInfo<Case> &info) {
+                           return info.param.file + "_" + info.param.name;
+                         });
+
+// Every golden document belongs to a case, so a misnamed one can't be
+// silently replaced by "writes nothing".
+TEST(CaseFiles, EveryGoldenHasItsCase) {
+  std::set<fs::path> used;
+  for (const Case &c : LoadCases()) used.insert(c.golden());
+  int goldens = 0;
+  for (const auto &entry : fs::recursive_directory_iterator(kCases)) {
+    if (entry.path().extension() != ".tov" &&
+        entry.path().extension() != ".svg")
+      continue;
+    ++goldens;
+    EXPECT_TRUE(used.count(entry.path())) << entry.path();
+  }
+  EXPECT_GT(goldens, 50);
+}
+
+}  // namespace
