@@ -3,6 +3,8 @@
 // (header, colour map, run-length encoded rows) put through a text encoding
 // that writes text bytes as they are and other bytes as hexadecimal
 // stretches opened and closed by \x. Every data line starts with '&'.
+#include <cstring>
+
 #include "image/facet_encoder.h"
 #include "image/image.h"
 
@@ -29,30 +31,106 @@ bool isTextByte(unsigned char byte) {
 
 uint8_t nonTextBit(unsigned char byte) { return isTextByte(byte) ? 0 : 1; }
 
-// Writes one character; a failed write sets the failure flag.
-bool put(LookaheadBuffer *encoder, unsigned char byte) {
-  if (ChannelPUTC(byte, encoder->channel) != -1) return true;
-  encoder->flags |= kWriteFailed;
-  return false;
+// The most characters one byte can take: a line end, '&', a closing \x,
+// another line end and '&', and the byte's own three.
+constexpr int32_t kLongestUnit = 16;
+
+// Stores one character for the channel.
+inline void put(LookaheadBuffer *encoder, unsigned char byte) {
+  encoder->pending[encoder->pendingLength++] = byte;
 }
 
-// Writes the \x marker that opens or closes a hexadecimal stretch.
-bool putMarker(LookaheadBuffer *encoder) {
-  if (V_Printf(encoder->channel, "\\x") == 2) return true;
-  encoder->flags |= kWriteFailed;
-  return false;
+// Stores the \x marker that opens or closes a hexadecimal stretch.
+inline void putMarker(LookaheadBuffer *encoder) {
+  put(encoder, '\\');
+  put(encoder, 'x');
+}
+
+// Makes room for one byte's characters; false once a write has failed.
+inline bool roomForUnit(LookaheadBuffer *encoder) {
+  if (encoder->pendingLength > kPendingSize - kLongestUnit)
+    return ChannelWritePending(encoder);
+  return !(encoder->flags & kWriteFailed);
+}
+
+// Writes the byte at the window's position in the text encoding, one unit
+// after the other until the byte itself is written.
+void writeEncoded(LookaheadBuffer *encoder, unsigned char byte) {
+  for (;;) {
+    if (encoder->column > kLineLimit) {
+      put(encoder, '\n');
+      encoder->column = 0;
+    }
+    if (encoder->column == 0) put(encoder, '&');
+    if (encoder->flags & kHexMode) {
+      if (encoder->mask != 0) {
+        put(encoder, static_cast<unsigned char>(HexDtoA[byte >> 4]));
+        put(encoder, static_cast<unsigned char>(HexDtoA[byte & 0x0F]));
+        encoder->column += 2;
+        break;
+      }
+      putMarker(encoder);
+      encoder->flags &= static_cast<uint16_t>(~kHexMode);
+      encoder->column += 2;
+      continue;
+    }
+    if (isTextByte(byte)) {
+      if (byte == '\\') put(encoder, '\\');
+      put(encoder, byte);
+      encoder->column += byte == '\\' ? 2 : 1;
+      break;
+    }
+    if (IsEndOfLine(byte)) {
+      put(encoder, '\\');
+      put(encoder, 'n');
+      put(encoder, '\n');
+      encoder->column = 0;
+      encoder->flags |= kAtLineStart;
+      return;
+    }
+    putMarker(encoder);
+    encoder->flags |= kHexMode;
+    encoder->column += 2;
+  }
+  encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+}
+
+// Writes the oldest byte of the window. The two common units, a
+// hexadecimal pair inside a stretch and a plain text byte outside one, in
+// the middle of a line, are stored at once.
+inline void popOldest(LookaheadBuffer *encoder) {
+  if (!roomForUnit(encoder)) return;
+  const unsigned char byte = encoder->window[encoder->position];
+  const bool midLine = encoder->column > 0 && encoder->column <= kLineLimit;
+  if (midLine && (encoder->flags & kHexMode) && encoder->mask != 0) {
+    unsigned char *out = encoder->pending + encoder->pendingLength;
+    out[0] = static_cast<unsigned char>(HexDtoA[byte >> 4]);
+    out[1] = static_cast<unsigned char>(HexDtoA[byte & 0x0F]);
+    encoder->pendingLength += 2;
+    encoder->column += 2;
+    encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+    return;
+  }
+  if (midLine && !(encoder->flags & kHexMode) && isTextByte(byte) &&
+      byte != '\\') {
+    put(encoder, byte);
+    ++encoder->column;
+    encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+    return;
+  }
+  writeEncoded(encoder, byte);
 }
 
 // Feeds one byte: the window keeps the last 8, so the oldest is written
 // only when 7 later bytes are known. After a failed write nothing more is
 // taken.
-void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
+inline void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
   if (encoder->flags & kWriteFailed) return;
   if (encoder->fill < kWindowSize) {
     ChannelFillLookaheadBuff(byte, encoder);
     return;
   }
-  ChannelPopLookaheadChar(encoder);
+  popOldest(encoder);
   if (encoder->flags & kWriteFailed) return;
   encoder->window[encoder->position] = byte;
   encoder->mask = static_cast<uint8_t>(encoder->mask << 1 | nonTextBit(byte));
@@ -62,37 +140,66 @@ void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
 
 // Run-length encoding of the rows, one byte sequence across row ends: runs
 // of equal bytes end at a different byte, at 255 bytes, or at once for the
-// escape byte.
+// escape byte. The encoded bytes are gathered and fed to the text encoder
+// in blocks.
+constexpr int32_t kRunBlock = 4096;
+// The most bytes one finished run adds.
+constexpr int32_t kLongestRunCode = 3;
+
 struct RunEncoder {
   unsigned char value = 0;
   int32_t length = 0;
+  int32_t gathered = 0;  // encoded bytes waiting in `bytes`
+  unsigned char bytes[kRunBlock];
 };
+
+void feedRuns(RunEncoder *run, LookaheadBuffer *encoder) {
+  pushBytes(run->bytes, run->gathered, encoder);
+  run->gathered = 0;
+}
 
 void finishRun(RunEncoder *run, LookaheadBuffer *encoder) {
   if (run->length == 0) return;
+  if (run->gathered > kRunBlock - kLongestRunCode) feedRuns(run, encoder);
+  unsigned char *out = run->bytes + run->gathered;
   if (run->value == kRunEscape) {
-    pushByte(kRunEscape, encoder);
-    pushByte(0, encoder);
+    out[0] = kRunEscape;
+    out[1] = 0;
+    run->gathered += 2;
   } else if (run->length < kShortestEncodedRun) {
-    for (int32_t i = 0; i < run->length; ++i) pushByte(run->value, encoder);
+    for (int32_t i = 0; i < run->length; ++i) out[i] = run->value;
+    run->gathered += run->length;
   } else {
-    pushByte(kRunEscape, encoder);
-    pushByte(static_cast<unsigned char>(run->length - 1), encoder);
-    pushByte(run->value, encoder);
+    out[0] = kRunEscape;
+    out[1] = static_cast<unsigned char>(run->length - 1);
+    out[2] = run->value;
+    run->gathered += 3;
   }
   run->length = 0;
 }
 
-void encodeRunByte(unsigned char byte, RunEncoder *run,
-                   LookaheadBuffer *encoder) {
-  if (run->length > 0 && byte == run->value && byte != kRunEscape &&
-      run->length < kLongestRun) {
-    ++run->length;
-    return;
+// Encodes one row; the run still open at its end goes on in the next row.
+void encodeRunRow(const unsigned char *row, int32_t length, RunEncoder *run,
+                  LookaheadBuffer *encoder) {
+  int32_t i = 0;
+  while (i < length) {
+    const unsigned char byte = row[i];
+    if (run->length > 0 && byte == run->value && byte != kRunEscape &&
+        run->length < kLongestRun) {
+      int32_t end = i + 1;
+      const int32_t room = kLongestRun - run->length;
+      const int32_t limit = length - i < room ? length : i + room;
+      while (end < limit && row[end] == byte) ++end;
+      run->length += end - i;
+      i = end;
+      if (run->length < kLongestRun) continue;
+      if (i >= length) break;
+    }
+    finishRun(run, encoder);
+    run->value = row[i];
+    run->length = 1;
+    ++i;
   }
-  finishRun(run, encoder);
-  run->value = byte;
-  run->length = 1;
 }
 
 void fillHexDigits() {
@@ -120,6 +227,7 @@ void ChannelInitLookaheadBuffer(LookaheadBuffer *encoder, Channel *channel,
   encoder->column = 0;
   encoder->flags = flags;
   encoder->channel = channel;
+  encoder->pendingLength = 0;
 }
 
 void ChannelFillLookaheadBuff(unsigned char byte, LookaheadBuffer *encoder) {
@@ -132,50 +240,66 @@ void ChannelFillLookaheadBuff(unsigned char byte, LookaheadBuffer *encoder) {
 // Writes the oldest byte of the window. Lines are broken before a unit once
 // they hold more than 79 characters. A hexadecimal stretch goes on while
 // this byte or one of the 7 after it is not text.
-void ChannelPopLookaheadChar(LookaheadBuffer *encoder) {
-  const unsigned char byte = encoder->window[encoder->position];
-  for (;;) {
-    if (encoder->column > kLineLimit) {
-      if (!put(encoder, '\n')) return;
-      encoder->column = 0;
-    }
-    if (encoder->column == 0 && !put(encoder, '&')) return;
-    if (encoder->flags & kHexMode) {
-      if (encoder->mask != 0) {
-        if (!put(encoder, HexDtoA[byte >> 4]) ||
-            !put(encoder, HexDtoA[byte & 0x0F]))
-          return;
-        encoder->column += 2;
-        break;
-      }
-      if (!putMarker(encoder)) return;
-      encoder->flags &= static_cast<uint16_t>(~kHexMode);
-      encoder->column += 2;
-      continue;
-    }
-    if (isTextByte(byte)) {
-      if (byte == '\\' && !put(encoder, '\\')) return;
-      if (!put(encoder, byte)) return;
-      encoder->column += byte == '\\' ? 2 : 1;
-      break;
-    }
-    if (IsEndOfLine(byte)) {
-      if (!put(encoder, '\\') || !put(encoder, 'n') || !put(encoder, '\n'))
-        return;
-      encoder->column = 0;
-      encoder->flags |= kAtLineStart;
-      return;
-    }
-    if (!putMarker(encoder)) return;
-    encoder->flags |= kHexMode;
-    encoder->column += 2;
-  }
-  encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+void ChannelPopLookaheadChar(LookaheadBuffer *encoder) { popOldest(encoder); }
+
+bool ChannelWritePending(LookaheadBuffer *encoder) {
+  const int32_t length = encoder->pendingLength;
+  encoder->pendingLength = 0;
+  if (encoder->flags & kWriteFailed) return false;
+  if (length > 0 &&
+      V_ChannelWrite(encoder->pending, 1, static_cast<size_t>(length),
+                     encoder->channel) != static_cast<size_t>(length))
+    encoder->flags |= kWriteFailed;
+  return !(encoder->flags & kWriteFailed);
 }
 
 void pushBytes(const unsigned char *bytes, int32_t count,
                LookaheadBuffer *encoder) {
-  for (int32_t i = 0; i < count; ++i) pushByte(bytes[i], encoder);
+  int32_t i = 0;
+  for (; i < count && encoder->fill < kWindowSize; ++i)
+    pushByte(bytes[i], encoder);
+  // The window is full: every byte now writes the oldest one first. The
+  // encoder's state is kept in locals while the common units are stored.
+  while (i < count && !(encoder->flags & kWriteFailed)) {
+    if (!roomForUnit(encoder)) return;
+    unsigned char *out = encoder->pending + encoder->pendingLength;
+    const unsigned char *outLimit =
+        encoder->pending + kPendingSize - kLongestUnit;
+    int position = encoder->position;
+    unsigned mask = encoder->mask;
+    int column = encoder->column;
+    const bool hex = (encoder->flags & kHexMode) != 0;
+    unsigned char window[kWindowSize];
+    std::memcpy(window, encoder->window, sizeof window);
+    // Stops at the first byte that needs more than one unit, changes the
+    // mode, or ends a line, and leaves it to the general path.
+    for (; i < count && out <= outLimit; ++i) {
+      const unsigned char byte = window[position];
+      if (column <= 0 || column > kLineLimit) break;
+      if (hex) {
+        if ((mask & 0xFF) == 0) break;
+        out[0] = static_cast<unsigned char>(HexDtoA[byte >> 4]);
+        out[1] = static_cast<unsigned char>(HexDtoA[byte & 0x0F]);
+        out += 2;
+        column += 2;
+      } else {
+        if (!isTextByte(byte) || byte == '\\') break;
+        *out++ = byte;
+        ++column;
+      }
+      window[position] = bytes[i];
+      mask = mask << 1 | nonTextBit(bytes[i]);
+      position = (position + 1) % kWindowSize;
+    }
+    const bool wrote = out != encoder->pending + encoder->pendingLength;
+    encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
+    std::memcpy(encoder->window, window, sizeof window);
+    encoder->position = static_cast<int16_t>(position);
+    encoder->mask = static_cast<uint8_t>(mask);
+    encoder->column = static_cast<int16_t>(column);
+    if (wrote) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+    if (i < count && out <= outLimit) pushByte(bytes[i++], encoder);
+  }
 }
 
 void pushInts(const uint32_t *words, int32_t count, LookaheadBuffer *encoder) {
@@ -195,12 +319,13 @@ void ChannelFlushLookaheadBuffer(LookaheadBuffer *encoder) {
     --encoder->fill;
   }
   encoder->fill = 0;
-  if (encoder->flags & kWriteFailed) return;
+  if (!roomForUnit(encoder)) return;
   if (encoder->flags & kHexMode) {
-    if (!putMarker(encoder)) return;
+    putMarker(encoder);
     encoder->flags &= static_cast<uint16_t>(~kHexMode);
   }
   if (!(encoder->flags & kAtLineStart)) put(encoder, '\n');
+  ChannelWritePending(encoder);
 }
 
 int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
@@ -237,15 +362,18 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
 
   RunEncoder run;
   for (int32_t y = 0; y < height; ++y) {
+    // What is written stays written if the input ends inside the row.
+    feedRuns(&run, &encoder);
+    ChannelWritePending(&encoder);
     int status = ReadScanLine(rowLength, row);
     if (status != 0) {
       V_Free(row);
       return status;
     }
-    for (int32_t i = 0; i < rowLength; ++i)
-      encodeRunByte(row[i], &run, &encoder);
+    encodeRunRow(row, rowLength, &run, &encoder);
   }
   finishRun(&run, &encoder);
+  feedRuns(&run, &encoder);
   V_Free(row);
 
   ChannelFlushLookaheadBuffer(&encoder);
