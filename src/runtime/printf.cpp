@@ -19,6 +19,9 @@ constexpr int32_t kSpecSize = 64;
 constexpr int32_t kWildScratchSize = 1024;
 // First output buffer; only %s enlarges it.
 constexpr int32_t kOutputSize = 256;
+// The longest plain statement a call writes in one piece (the size the
+// engine gathers a channel's pieces in).
+constexpr size_t kPlainStatement = 1024;
 constexpr int32_t kUnlimited = 0x7fffffff;
 // Widths and precisions above this are rendered as this: nothing but %s
 // keeps more than 255 bytes of a conversion, and a %s field this wide is
@@ -405,7 +408,7 @@ class Pieces {
   }
 
  private:
-  static constexpr int32_t kGatherSize = 1024;
+  static constexpr int32_t kGatherSize = static_cast<int32_t>(kPlainStatement);
   static constexpr int32_t kShortPiece = 16;
 
   void Flush() {
@@ -619,6 +622,15 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
 }
 
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
+  // A statement without conversions goes to the channel as it is, in the
+  // one write the engine would gather it into.
+  if (channel != nullptr && format != nullptr) {
+    size_t length = std::strcspn(format, "%");
+    if (format[length] == '\0' && length <= kPlainStatement)
+      return length == 0 ? 0
+                         : static_cast<int32_t>(
+                               V_ChannelWrite(format, 1, length, channel));
+  }
   return Vok_doprnt(outchan, channel, format, args);
 }
 
