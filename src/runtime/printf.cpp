@@ -625,7 +625,8 @@ int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
   // A statement without conversions goes to the channel as it is, in the
   // one write the engine would gather it into.
   if (channel != nullptr && format != nullptr) {
-    size_t length = std::strcspn(format, "%");
+    size_t length = 0;
+    while (format[length] != '\0' && format[length] != '%') ++length;
     if (format[length] == '\0' && length <= kPlainStatement)
       return length == 0 ? 0
                          : static_cast<int32_t>(
