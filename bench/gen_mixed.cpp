@@ -105,7 +105,8 @@ int Shapes(Picture &picture, Random &random) {
   return 5;
 }
 
-// Two lines, a polygon and a smoothed path drawn with lines.
+// Two lines, a framed and a painted polygon, and a smoothed path drawn
+// with lines, closed every other time or so.
 int Paths(Picture &picture, Random &random) {
   int v = random.Next(1900), h = random.Next(2900);
   picture.Op(0x0020, Point(v, h) + Point(v + 40, h + 25));  // Line
@@ -114,13 +115,16 @@ int Paths(Picture &picture, Random &random) {
   for (int i = 0; i < 6; ++i) points += Point(v + random.Next(80), h + 10 * i);
   picture.Op(0x0070, U16(10 + 4 * 6) + RectBytes(v, h, v + 80, h + 60) +
                          points);  // framePoly
+  picture.Op(0x0071, U16(10 + 4 * 7) + RectBytes(v, h, v + 80, h + 60) +
+                         points + points.substr(0, 4));  // paintPoly, closed
   ShortComment(picture, 160);      // begin polygon
   LongComment(picture, 164, U8(0x01));
   picture.Op(0x0020, Point(v, h) + Point(v + 10, h + 30));
   for (int i = 0; i < 4; ++i)
     picture.Op(0x0021, Point(v + random.Next(60), h + 40 + 10 * i));
+  if (random.Next(2) == 0) picture.Op(0x0021, Point(v, h));  // closed
   ShortComment(picture, 161);  // end polygon
-  return 4;
+  return 5;
 }
 
 // A line of text in three runs, with a change of font, size and face.

@@ -459,17 +459,23 @@ char *renderHex2(int value, char *end) {
   return first;
 }
 
-// Magnitudes below this take the exact path of renderFixed: their binary
-// exponent is negative and their digits fit its buffer.
+// Magnitudes below this take the exact path of renderFixed: their digits
+// times 10^6 fit 64 bits and its buffer.
 constexpr double kFixedLimit = 1e12;
 
-// "%.2f" or "%.3f" of a value, as the C library writes it. A finite double
-// is exactly m * 2^e (m an integer of at most 53 bits), so value * 10^p is
-// exactly (m * 10^p) / 2^-e: its whole part and remainder come from integer
-// shifts, and the remainder compared with half of 2^-e rounds it exactly,
-// an exact tie to the even neighbour as the C library does. At most 18
-// bytes; null for a value that is not finite or too large: the C library
-// then renders it.
+// Mantissas (without their trailing zero bits) up to this many bits times
+// 10^6 stay below 2^63, as any mantissa of 53 bits times 10^3 does.
+constexpr int kMantissaBitsForMicros = 43;
+
+// "%.2f", "%.3f" or "%f" (precision 6) of a value, as the C library writes
+// it. A finite double is exactly m * 2^e (m an integer of at most 53 bits,
+// here without trailing zero bits), so value * 10^p is exactly
+// (m * 10^p) * 2^e: its whole part and remainder come from integer shifts,
+// and the remainder compared with half of 2^-e rounds it exactly, an exact
+// tie to the even neighbour as the C library does. At most 21 bytes; null
+// for a value that is not finite or too large, or for precision 6 a
+// mantissa of more than 43 bits (a single-precision value has 24): the C
+// library then renders it.
 char *renderFixed(double value, int32_t precision, char *end) {
   if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
   uint64_t bits = 0;
@@ -482,13 +488,19 @@ char *renderFixed(double value, int32_t precision, char *end) {
     mantissa |= uint64_t{1} << 52;
     exponent = exponentField - 1075;
   }
-  uint64_t scale = precision == 3 ? 1000 : 100;
+  if (mantissa != 0) {
+    int zeros = __builtin_ctzll(mantissa);
+    mantissa >>= zeros;
+    exponent += zeros;
+  }
+  uint64_t scale = precision == 6 ? 1000000 : precision == 3 ? 1000 : 100;
+  if (precision == 6 && mantissa >> kMantissaBitsForMicros != 0) return nullptr;
   uint64_t scaled = mantissa * scale;  // below 2^63
-  // Below the limit the exponent is negative (at most -13): the value is
-  // scaled / 2^shift.
-  int32_t shift = -exponent;
   uint64_t whole = 0;
-  if (shift < 64) {
+  if (exponent >= 0) {
+    whole = scaled << exponent;  // below 10^18: the value is below 10^12
+  } else if (exponent > -64) {
+    int32_t shift = -exponent;
     whole = scaled >> shift;
     uint64_t remainder = scaled & ((uint64_t{1} << shift) - 1);
     uint64_t half = uint64_t{1} << (shift - 1);
@@ -509,8 +521,25 @@ void putBackwards(Pieces *pieces, const char *first, const char *end) {
   pieces->Put(first, static_cast<int32_t>(end - first));
 }
 
-// The conversions of the filter's own formats: %d, %hd, %s, %.2f, %.3f and
-// %02x with nothing else in the specification. `at` points behind the '%'.
+// A fixed-point conversion of precision 2, 3 or 6, rendered by renderFixed
+// where it can, else by the C library.
+void putFixed(double value, int32_t precision, Pieces *pieces,
+              ConversionBuffer *buffer, char *end) {
+  if (char *first = renderFixed(value, precision, end)) {
+    putBackwards(pieces, first, end);
+    return;
+  }
+  static constexpr const char *kFormats[] = {"%.2f", "%.3f", "%f"};
+  std::snprintf(buffer->data(), buffer->size(),
+                kFormats[precision == 2   ? 0
+                         : precision == 3 ? 1
+                                          : 2],
+                value);
+  pieces->Put(buffer->data(), xstrnlen(buffer->data(), buffer->size()));
+}
+
+// The conversions of the filter's own formats: %d, %hd, %s, %f, %.2f, %.3f
+// and %02x with nothing else in the specification. `at` points behind the '%'.
 // Renders the conversion, taking its argument, exactly as the C library
 // path would, and returns the position behind it; returns null, taking
 // nothing, for any other specification. Sets *stop when the %s buffer could
@@ -551,18 +580,11 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
     }
     case '.':
       if ((at[1] != '2' && at[1] != '3') || at[2] != 'f') return nullptr;
-      {
-        double value = va_arg(*args, double);
-        int32_t precision = at[1] - '0';
-        if (char *first = renderFixed(value, precision, end)) {
-          putBackwards(pieces, first, end);
-        } else {
-          std::snprintf(buffer->data(), buffer->size(),
-                        precision == 3 ? "%.3f" : "%.2f", value);
-          pieces->Put(buffer->data(), xstrnlen(buffer->data(), buffer->size()));
-        }
-      }
+      putFixed(va_arg(*args, double), at[1] - '0', pieces, buffer, end);
       return at + 3;
+    case 'f':
+      putFixed(va_arg(*args, double), 6, pieces, buffer, end);
+      return at + 1;
     case '0':
       if (at[1] != '2' || at[2] != 'x') return nullptr;
       putBackwards(pieces, renderHex2(va_arg(*args, int), end), end);
