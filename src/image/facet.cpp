@@ -25,11 +25,38 @@ constexpr unsigned char kRunEscape = 0x80;
 constexpr int32_t kLongestRun = 255;
 constexpr int32_t kShortestEncodedRun = 4;
 
-bool isTextByte(unsigned char byte) {
+// The two hexadecimal digits of every byte, as HexDtoA writes them.
+struct HexPairs {
+  char digits[256][2];
+};
+constexpr HexPairs makeHexPairs() {
+  HexPairs pairs{};
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  for (int byte = 0; byte < 256; ++byte) {
+    pairs.digits[byte][0] = kDigits[byte >> 4];
+    pairs.digits[byte][1] = kDigits[byte & 0x0F];
+  }
+  return pairs;
+}
+constexpr HexPairs kHexPairs = makeHexPairs();
+
+constexpr bool isTextByte(unsigned char byte) {
   return (byte >= 0x20 && byte <= 0x7E) || byte == '\t';
 }
 
-uint8_t nonTextBit(unsigned char byte) { return isTextByte(byte) ? 0 : 1; }
+// 1 for the bytes that are not text.
+struct NonTextBits {
+  uint8_t bit[256];
+};
+constexpr NonTextBits makeNonTextBits() {
+  NonTextBits bits{};
+  for (int byte = 0; byte < 256; ++byte)
+    bits.bit[byte] = isTextByte(static_cast<unsigned char>(byte)) ? 0 : 1;
+  return bits;
+}
+constexpr NonTextBits kNonTextBits = makeNonTextBits();
+
+uint8_t nonTextBit(unsigned char byte) { return kNonTextBits.bit[byte]; }
 
 // The most characters one byte can take: a line end, '&', a closing \x,
 // another line end and '&', and the byte's own three.
@@ -158,48 +185,71 @@ void feedRuns(RunEncoder *run, LookaheadBuffer *encoder) {
   run->gathered = 0;
 }
 
+// Writes the code of a run of `length` bytes of `value` at out; returns
+// the bytes written.
+inline int32_t putRun(unsigned char value, int32_t length, unsigned char *out) {
+  if (value == kRunEscape) {
+    out[0] = kRunEscape;
+    out[1] = 0;
+    return 2;
+  }
+  if (length < kShortestEncodedRun) {
+    for (int32_t i = 0; i < length; ++i) out[i] = value;
+    return length;
+  }
+  out[0] = kRunEscape;
+  out[1] = static_cast<unsigned char>(length - 1);
+  out[2] = value;
+  return 3;
+}
+
 void finishRun(RunEncoder *run, LookaheadBuffer *encoder) {
   if (run->length == 0) return;
   if (run->gathered > kRunBlock - kLongestRunCode) feedRuns(run, encoder);
-  unsigned char *out = run->bytes + run->gathered;
-  if (run->value == kRunEscape) {
-    out[0] = kRunEscape;
-    out[1] = 0;
-    run->gathered += 2;
-  } else if (run->length < kShortestEncodedRun) {
-    for (int32_t i = 0; i < run->length; ++i) out[i] = run->value;
-    run->gathered += run->length;
-  } else {
-    out[0] = kRunEscape;
-    out[1] = static_cast<unsigned char>(run->length - 1);
-    out[2] = run->value;
-    run->gathered += 3;
-  }
+  run->gathered += putRun(run->value, run->length, run->bytes + run->gathered);
   run->length = 0;
 }
 
 // Encodes one row; the run still open at its end goes on in the next row.
-void encodeRunRow(const unsigned char *row, int32_t length, RunEncoder *run,
+// The run is kept in locals while the row is scanned. A byte that differs
+// from the next one in the row (and is not the escape byte) is a run of
+// one, written as it is: such stretches are copied without a run opened.
+void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
                   LookaheadBuffer *encoder) {
+  unsigned char value = run->value;
+  int32_t length = run->length;
+  int32_t gathered = run->gathered;
+  unsigned char *const bytes = run->bytes;
   int32_t i = 0;
-  while (i < length) {
-    const unsigned char byte = row[i];
-    if (run->length > 0 && byte == run->value && byte != kRunEscape &&
-        run->length < kLongestRun) {
-      int32_t end = i + 1;
-      const int32_t room = kLongestRun - run->length;
-      const int32_t limit = length - i < room ? length : i + room;
-      while (end < limit && row[end] == byte) ++end;
-      run->length += end - i;
-      i = end;
-      if (run->length < kLongestRun) continue;
-      if (i >= length) break;
+  while (i < rowLength) {
+    if (length > 0) {
+      if (row[i] == value && value != kRunEscape && length < kLongestRun) {
+        const int32_t room = kLongestRun - length;
+        const int32_t end = rowLength - i < room ? rowLength : i + room;
+        const int32_t start = i;
+        for (++i; i < end && row[i] == value;) ++i;
+        length += i - start;
+        continue;
+      }
+      if (gathered > kRunBlock - kLongestRunCode) {
+        run->gathered = gathered;
+        feedRuns(run, encoder);
+        gathered = 0;
+      }
+      gathered += putRun(value, length, bytes + gathered);
+      length = 0;
     }
-    finishRun(run, encoder);
-    run->value = row[i];
-    run->length = 1;
+    const int32_t last = rowLength - 1;
+    while (i < last && gathered < kRunBlock && row[i] != row[i + 1] &&
+           row[i] != kRunEscape)
+      bytes[gathered++] = row[i++];
+    value = row[i];
+    length = 1;
     ++i;
   }
+  run->value = value;
+  run->length = length;
+  run->gathered = gathered;
 }
 
 void fillHexDigits() {
@@ -253,52 +303,92 @@ bool ChannelWritePending(LookaheadBuffer *encoder) {
   return !(encoder->flags & kWriteFailed);
 }
 
+// The encoder's state in locals while a stretch of plain units is stored.
+struct PlainUnits {
+  unsigned char window[kWindowSize];
+  unsigned position;
+  unsigned mask;
+  int column;
+  unsigned char *out;
+
+  explicit PlainUnits(LookaheadBuffer *encoder)
+      : position(static_cast<unsigned>(encoder->position)),
+        mask(encoder->mask),
+        column(encoder->column),
+        out(encoder->pending + encoder->pendingLength) {
+    std::memcpy(window, encoder->window, sizeof window);
+  }
+  void StoreInto(LookaheadBuffer *encoder) const {
+    std::memcpy(encoder->window, window, sizeof window);
+    encoder->position = static_cast<int16_t>(position);
+    encoder->mask = static_cast<uint8_t>(mask);
+    encoder->column = static_cast<int16_t>(column);
+    encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
+  }
+  // Ends a full line and starts the next one before a unit.
+  void StartUnit() {
+    if (column > kLineLimit) {
+      *out++ = '\n';
+      column = 0;
+    }
+    if (column == 0) *out++ = '&';
+  }
+  // Puts the next byte into the window in place of the one written.
+  void Take(unsigned char byte) {
+    window[position] = byte;
+    mask = mask << 1 | nonTextBit(byte);
+    position = (position + 1) % kWindowSize;
+  }
+};
+
+// Stores, from bytes[*i] on, the units of the current mode that are plain:
+// hexadecimal pairs while the window holds a byte that is not text, or text
+// bytes other than the backslash. Stops before `stop` at the first byte
+// that is not such a unit (a mode change, a backslash, a line feed) and
+// leaves it to the general path.
+void storePlainUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
+                     LookaheadBuffer *encoder) {
+  PlainUnits units(encoder);
+  int32_t at = *i;
+  if (encoder->flags & kHexMode) {
+    for (; at < stop && (units.mask & 0xFF) != 0; ++at) {
+      units.StartUnit();
+      std::memcpy(units.out, kHexPairs.digits[units.window[units.position]], 2);
+      units.out += 2;
+      units.column += 2;
+      units.Take(bytes[at]);
+    }
+  } else {
+    for (; at < stop; ++at) {
+      const unsigned char byte = units.window[units.position];
+      if (!isTextByte(byte) || byte == '\\') break;
+      units.StartUnit();
+      *units.out++ = byte;
+      ++units.column;
+      units.Take(bytes[at]);
+    }
+  }
+  if (at != *i) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+  units.StoreInto(encoder);
+  *i = at;
+}
+
+// The most characters a plain unit takes: a line end, '&' and a pair.
+constexpr int32_t kLongestPlainUnit = 4;
+
 void pushBytes(const unsigned char *bytes, int32_t count,
                LookaheadBuffer *encoder) {
   int32_t i = 0;
   for (; i < count && encoder->fill < kWindowSize; ++i)
     pushByte(bytes[i], encoder);
-  // The window is full: every byte now writes the oldest one first. The
-  // encoder's state is kept in locals while the common units are stored.
-  while (i < count && !(encoder->flags & kWriteFailed)) {
-    if (!roomForUnit(encoder)) return;
-    unsigned char *out = encoder->pending + encoder->pendingLength;
-    const unsigned char *outLimit =
-        encoder->pending + kPendingSize - kLongestUnit;
-    int position = encoder->position;
-    unsigned mask = encoder->mask;
-    int column = encoder->column;
-    const bool hex = (encoder->flags & kHexMode) != 0;
-    unsigned char window[kWindowSize];
-    std::memcpy(window, encoder->window, sizeof window);
-    // Stops at the first byte that needs more than one unit, changes the
-    // mode, or ends a line, and leaves it to the general path.
-    for (; i < count && out <= outLimit; ++i) {
-      const unsigned char byte = window[position];
-      if (column <= 0 || column > kLineLimit) break;
-      if (hex) {
-        if ((mask & 0xFF) == 0) break;
-        out[0] = static_cast<unsigned char>(HexDtoA[byte >> 4]);
-        out[1] = static_cast<unsigned char>(HexDtoA[byte & 0x0F]);
-        out += 2;
-        column += 2;
-      } else {
-        if (!isTextByte(byte) || byte == '\\') break;
-        *out++ = byte;
-        ++column;
-      }
-      window[position] = bytes[i];
-      mask = mask << 1 | nonTextBit(bytes[i]);
-      position = (position + 1) % kWindowSize;
-    }
-    const bool wrote = out != encoder->pending + encoder->pendingLength;
-    encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
-    std::memcpy(encoder->window, window, sizeof window);
-    encoder->position = static_cast<int16_t>(position);
-    encoder->mask = static_cast<uint8_t>(mask);
-    encoder->column = static_cast<int16_t>(column);
-    if (wrote) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
-    if (i < count && out <= outLimit) pushByte(bytes[i++], encoder);
+  // The window is full: every byte now writes the oldest one first.
+  while (i < count && roomForUnit(encoder)) {
+    const int32_t room =
+        (kPendingSize - kLongestUnit - encoder->pendingLength) /
+        kLongestPlainUnit;
+    const int32_t stop = count - i < room ? count : i + room;
+    storePlainUnits(bytes, &i, stop, encoder);
+    if (i < count) pushByte(bytes[i++], encoder);
   }
 }
 
