@@ -239,10 +239,12 @@ void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
       gathered += putRun(value, length, bytes + gathered);
       length = 0;
     }
-    const int32_t last = rowLength - 1;
-    while (i < last && gathered < kRunBlock && row[i] != row[i + 1] &&
-           row[i] != kRunEscape)
-      bytes[gathered++] = row[i++];
+    const int32_t room = kRunBlock - gathered;
+    const int32_t last = rowLength - 1 - i < room ? rowLength - 1 : i + room;
+    const int32_t first = i;
+    while (i < last && row[i] != row[i + 1] && row[i] != kRunEscape) ++i;
+    std::memcpy(bytes + gathered, row + first, static_cast<size_t>(i - first));
+    gathered += i - first;
     value = row[i];
     length = 1;
     ++i;
