@@ -643,12 +643,24 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
   return static_cast<int32_t>(pieces.Total());
 }
 
+namespace {
+
+// Bytes of the format before its first '%' or its end.
+size_t plainLength(const char *format) {
+#if defined(__GLIBC__)
+  return static_cast<size_t>(strchrnul(format, '%') - format);
+#else
+  return std::strcspn(format, "%");
+#endif
+}
+
+}  // namespace
+
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
   // A statement without conversions goes to the channel as it is, in the
   // one write the engine would gather it into.
   if (channel != nullptr && format != nullptr) {
-    size_t length = 0;
-    while (format[length] != '\0' && format[length] != '%') ++length;
+    size_t length = plainLength(format);
     if (format[length] == '\0' && length <= kPlainStatement)
       return length == 0 ? 0
                          : static_cast<int32_t>(

@@ -10,6 +10,7 @@
 #include "driver/driver.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
+#include "text/fontconfig.h"
 
 namespace {
 
@@ -231,12 +232,25 @@ void WriteString(const unsigned char *text) {
 // change of family closes the string for a Font statement.
 void WriteSubstring(const unsigned char *text) {
   StringPiece piece;
+  // Within the run only the family can change: it is copied, and the font
+  // state compared, only when a character's family is another text than
+  // the one copied last.
+  const char *copied = nullptr;
+  bool compared = false;
   for (const unsigned char *c = text; *c != '\0'; ++c) {
     unsigned char code = *c;
-    GetFontandCode(TextFont, *c, TorvaFont, &code);
-    if (fontStateChanged()) {
-      writePiece(&piece);
-      DumpFontState(1);
+    const char *family = FontFamilyAndCode(TextFont, *c, &code);
+    if (family != nullptr && family != copied) {
+      V_StrCpyN(TorvaFont, family, kFamilySize);
+      copied = family;
+      compared = false;
+    }
+    if (!compared) {
+      if (fontStateChanged()) {
+        writePiece(&piece);
+        DumpFontState(1);
+      }
+      compared = true;
     }
     addCode(code, &piece);
   }
