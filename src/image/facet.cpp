@@ -122,30 +122,10 @@ void writeEncoded(LookaheadBuffer *encoder, unsigned char byte) {
   encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
 }
 
-// Writes the oldest byte of the window. The two common units, a
-// hexadecimal pair inside a stretch and a plain text byte outside one, in
-// the middle of a line, are stored at once.
+// Writes the oldest byte of the window, after making room for it.
 inline void popOldest(LookaheadBuffer *encoder) {
-  if (!roomForUnit(encoder)) return;
-  const unsigned char byte = encoder->window[encoder->position];
-  const bool midLine = encoder->column > 0 && encoder->column <= kLineLimit;
-  if (midLine && (encoder->flags & kHexMode) && encoder->mask != 0) {
-    unsigned char *out = encoder->pending + encoder->pendingLength;
-    out[0] = static_cast<unsigned char>(HexDtoA[byte >> 4]);
-    out[1] = static_cast<unsigned char>(HexDtoA[byte & 0x0F]);
-    encoder->pendingLength += 2;
-    encoder->column += 2;
-    encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
-    return;
-  }
-  if (midLine && !(encoder->flags & kHexMode) && isTextByte(byte) &&
-      byte != '\\') {
-    put(encoder, byte);
-    ++encoder->column;
-    encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
-    return;
-  }
-  writeEncoded(encoder, byte);
+  if (roomForUnit(encoder))
+    writeEncoded(encoder, encoder->window[encoder->position]);
 }
 
 // Feeds one byte: the window keeps the last 8, so the oldest is written
