@@ -2,7 +2,8 @@
 // skipped data. All are version 2 pictures with the 512-byte file header.
 //
 //   gen_mixed vector OUT [units]  rectangles, ovals, arcs, groups, lines,
-//                                 polygons, smoothed paths (comments 160,
+//                                 framed and painted polygons, smoothed
+//                                 paths, open and closed (comments 160,
 //                                 164, 161) and short texts with font changes
 //   gen_mixed shapes OUT [count]  rectangles, ovals, arcs and small groups
 //   gen_mixed text OUT [units]    many short text runs with font changes

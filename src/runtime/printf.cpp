@@ -463,6 +463,51 @@ char *renderHex2(int value, char *end) {
 // times 10^6 fit 64 bits and its buffer.
 constexpr double kFixedLimit = 1e12;
 
+// "00" to "99": two digits at a time.
+struct DigitPairs {
+  char digits[100][2];
+};
+constexpr DigitPairs makeDigitPairs() {
+  DigitPairs pairs{};
+  for (int value = 0; value < 100; ++value) {
+    pairs.digits[value][0] = static_cast<char>('0' + value / 10);
+    pairs.digits[value][1] = static_cast<char>('0' + value % 10);
+  }
+  return pairs;
+}
+constexpr DigitPairs kDigitPairs = makeDigitPairs();
+
+// Writes the two digits of value (below 100) before first.
+char *putPair(char *first, uint32_t value) {
+  first -= 2;
+  std::memcpy(first, kDigitPairs.digits[value], 2);
+  return first;
+}
+
+// The digits of whole / 10^precision with `precision` decimals, written
+// backwards from end. The divisors are constants (a multiplication each,
+// not a division) and the digits come two at a time, in 32 bits where the
+// value allows.
+template <int32_t precision>
+char *fixedDigits(uint64_t whole, char *end) {
+  constexpr uint64_t scale = precision == 6   ? 1000000
+                             : precision == 3 ? 1000
+                                              : 100;
+  char *first = end;
+  uint32_t decimals = static_cast<uint32_t>(whole % scale);
+  for (int32_t i = 0; i + 2 <= precision; i += 2, decimals /= 100)
+    first = putPair(first, decimals % 100);
+  if (precision % 2 != 0) *--first = static_cast<char>('0' + decimals);
+  *--first = '.';
+  uint64_t units = whole / scale;
+  if (units > UINT32_MAX) return digitsBackwards(units, first);
+  uint32_t small = static_cast<uint32_t>(units);
+  for (; small >= 100; small /= 100) first = putPair(first, small % 100);
+  if (small >= 10) return putPair(first, small);
+  *--first = static_cast<char>('0' + small);
+  return first;
+}
+
 // Mantissas (without their trailing zero bits) up to this many bits times
 // 10^6 stay below 2^63, as any mantissa of 53 bits times 10^3 does.
 constexpr int kMantissaBitsForMicros = 43;
@@ -493,7 +538,7 @@ char *renderFixed(double value, int32_t precision, char *end) {
     mantissa >>= zeros;
     exponent += zeros;
   }
-  uint64_t scale = precision == 6 ? 1000000 : precision == 3 ? 1000 : 100;
+  const uint64_t scale = precision == 6 ? 1000000 : precision == 3 ? 1000 : 100;
   if (precision == 6 && mantissa >> kMantissaBitsForMicros != 0) return nullptr;
   uint64_t scaled = mantissa * scale;  // below 2^63
   uint64_t whole = 0;
@@ -507,12 +552,9 @@ char *renderFixed(double value, int32_t precision, char *end) {
     if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
   }  // else: below half a unit of the last decimal, rounds to 0
 
-  char *first = end;
-  uint64_t decimals = whole % scale;
-  for (int32_t i = 0; i < precision; ++i, decimals /= 10)
-    *--first = static_cast<char>('0' + decimals % 10);
-  *--first = '.';
-  first = digitsBackwards(whole / scale, first);
+  char *first = precision == 6   ? fixedDigits<6>(whole, end)
+                : precision == 3 ? fixedDigits<3>(whole, end)
+                                 : fixedDigits<2>(whole, end);
   if (negative) *--first = '-';
   return first;
 }
