@@ -2,7 +2,8 @@
 // skipped data. All are version 2 pictures with the 512-byte file header.
 //
 //   gen_mixed vector OUT [units]  rectangles, ovals, arcs, groups, lines,
-//                                 polygons, smoothed paths (comments 160,
+//                                 framed and painted polygons, smoothed
+//                                 paths, open and closed (comments 160,
 //                                 164, 161) and short texts with font changes
 //   gen_mixed shapes OUT [count]  rectangles, ovals, arcs and small groups
 //   gen_mixed text OUT [units]    many short text runs with font changes
@@ -105,7 +106,8 @@ int Shapes(Picture &picture, Random &random) {
   return 5;
 }
 
-// Two lines, a polygon and a smoothed path drawn with lines.
+// Two lines, a framed and a painted polygon, and a smoothed path drawn
+// with lines, closed every other time or so.
 int Paths(Picture &picture, Random &random) {
   int v = random.Next(1900), h = random.Next(2900);
   picture.Op(0x0020, Point(v, h) + Point(v + 40, h + 25));  // Line
@@ -114,13 +116,16 @@ int Paths(Picture &picture, Random &random) {
   for (int i = 0; i < 6; ++i) points += Point(v + random.Next(80), h + 10 * i);
   picture.Op(0x0070, U16(10 + 4 * 6) + RectBytes(v, h, v + 80, h + 60) +
                          points);  // framePoly
+  picture.Op(0x0071, U16(10 + 4 * 7) + RectBytes(v, h, v + 80, h + 60) +
+                         points + points.substr(0, 4));  // paintPoly, closed
   ShortComment(picture, 160);      // begin polygon
   LongComment(picture, 164, U8(0x01));
   picture.Op(0x0020, Point(v, h) + Point(v + 10, h + 30));
   for (int i = 0; i < 4; ++i)
     picture.Op(0x0021, Point(v + random.Next(60), h + 40 + 10 * i));
+  if (random.Next(2) == 0) picture.Op(0x0021, Point(v, h));  // closed
   ShortComment(picture, 161);  // end polygon
-  return 4;
+  return 5;
 }
 
 // A line of text in three runs, with a change of font, size and face.

@@ -3,6 +3,8 @@
 // (header, colour map, run-length encoded rows) put through a text encoding
 // that writes text bytes as they are and other bytes as hexadecimal
 // stretches opened and closed by \x. Every data line starts with '&'.
+#include <cstring>
+
 #include "image/facet_encoder.h"
 #include "image/image.h"
 
@@ -23,36 +25,119 @@ constexpr unsigned char kRunEscape = 0x80;
 constexpr int32_t kLongestRun = 255;
 constexpr int32_t kShortestEncodedRun = 4;
 
-bool isTextByte(unsigned char byte) {
+// The two hexadecimal digits of every byte, as HexDtoA writes them.
+struct HexPairs {
+  char digits[256][2];
+};
+constexpr HexPairs makeHexPairs() {
+  HexPairs pairs{};
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  for (int byte = 0; byte < 256; ++byte) {
+    pairs.digits[byte][0] = kDigits[byte >> 4];
+    pairs.digits[byte][1] = kDigits[byte & 0x0F];
+  }
+  return pairs;
+}
+constexpr HexPairs kHexPairs = makeHexPairs();
+
+constexpr bool isTextByte(unsigned char byte) {
   return (byte >= 0x20 && byte <= 0x7E) || byte == '\t';
 }
 
-uint8_t nonTextBit(unsigned char byte) { return isTextByte(byte) ? 0 : 1; }
+// 1 for the bytes that are not text.
+struct NonTextBits {
+  uint8_t bit[256];
+};
+constexpr NonTextBits makeNonTextBits() {
+  NonTextBits bits{};
+  for (int byte = 0; byte < 256; ++byte)
+    bits.bit[byte] = isTextByte(static_cast<unsigned char>(byte)) ? 0 : 1;
+  return bits;
+}
+constexpr NonTextBits kNonTextBits = makeNonTextBits();
 
-// Writes one character; a failed write sets the failure flag.
-bool put(LookaheadBuffer *encoder, unsigned char byte) {
-  if (ChannelPUTC(byte, encoder->channel) != -1) return true;
-  encoder->flags |= kWriteFailed;
-  return false;
+uint8_t nonTextBit(unsigned char byte) { return kNonTextBits.bit[byte]; }
+
+// The most characters one byte can take: a line end, '&', a closing \x,
+// another line end and '&', and the byte's own three.
+constexpr int32_t kLongestUnit = 16;
+
+// Stores one character for the channel.
+inline void put(LookaheadBuffer *encoder, unsigned char byte) {
+  encoder->pending[encoder->pendingLength++] = byte;
 }
 
-// Writes the \x marker that opens or closes a hexadecimal stretch.
-bool putMarker(LookaheadBuffer *encoder) {
-  if (V_Printf(encoder->channel, "\\x") == 2) return true;
-  encoder->flags |= kWriteFailed;
-  return false;
+// Stores the \x marker that opens or closes a hexadecimal stretch.
+inline void putMarker(LookaheadBuffer *encoder) {
+  put(encoder, '\\');
+  put(encoder, 'x');
+}
+
+// Makes room for one byte's characters; false once a write has failed.
+inline bool roomForUnit(LookaheadBuffer *encoder) {
+  if (encoder->pendingLength > kPendingSize - kLongestUnit)
+    return ChannelWritePending(encoder);
+  return !(encoder->flags & kWriteFailed);
+}
+
+// Writes the byte at the window's position in the text encoding, one unit
+// after the other until the byte itself is written.
+void writeEncoded(LookaheadBuffer *encoder, unsigned char byte) {
+  for (;;) {
+    if (encoder->column > kLineLimit) {
+      put(encoder, '\n');
+      encoder->column = 0;
+    }
+    if (encoder->column == 0) put(encoder, '&');
+    if (encoder->flags & kHexMode) {
+      if (encoder->mask != 0) {
+        put(encoder, static_cast<unsigned char>(HexDtoA[byte >> 4]));
+        put(encoder, static_cast<unsigned char>(HexDtoA[byte & 0x0F]));
+        encoder->column += 2;
+        break;
+      }
+      putMarker(encoder);
+      encoder->flags &= static_cast<uint16_t>(~kHexMode);
+      encoder->column += 2;
+      continue;
+    }
+    if (isTextByte(byte)) {
+      if (byte == '\\') put(encoder, '\\');
+      put(encoder, byte);
+      encoder->column += byte == '\\' ? 2 : 1;
+      break;
+    }
+    if (IsEndOfLine(byte)) {
+      put(encoder, '\\');
+      put(encoder, 'n');
+      put(encoder, '\n');
+      encoder->column = 0;
+      encoder->flags |= kAtLineStart;
+      return;
+    }
+    putMarker(encoder);
+    encoder->flags |= kHexMode;
+    encoder->column += 2;
+  }
+  encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+}
+
+// Writes the oldest byte of the window, after making room for it.
+inline void popOldest(LookaheadBuffer *encoder) {
+  if (roomForUnit(encoder))
+    writeEncoded(encoder, encoder->window[encoder->position]);
 }
 
 // Feeds one byte: the window keeps the last 8, so the oldest is written
 // only when 7 later bytes are known. After a failed write nothing more is
 // taken.
-void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
+inline void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
   if (encoder->flags & kWriteFailed) return;
   if (encoder->fill < kWindowSize) {
     ChannelFillLookaheadBuff(byte, encoder);
     return;
   }
-  ChannelPopLookaheadChar(encoder);
+  popOldest(encoder);
   if (encoder->flags & kWriteFailed) return;
   encoder->window[encoder->position] = byte;
   encoder->mask = static_cast<uint8_t>(encoder->mask << 1 | nonTextBit(byte));
@@ -62,37 +147,91 @@ void pushByte(unsigned char byte, LookaheadBuffer *encoder) {
 
 // Run-length encoding of the rows, one byte sequence across row ends: runs
 // of equal bytes end at a different byte, at 255 bytes, or at once for the
-// escape byte.
+// escape byte. The encoded bytes are gathered and fed to the text encoder
+// in blocks.
+constexpr int32_t kRunBlock = 4096;
+// The most bytes one finished run adds.
+constexpr int32_t kLongestRunCode = 3;
+
 struct RunEncoder {
   unsigned char value = 0;
   int32_t length = 0;
+  int32_t gathered = 0;  // encoded bytes waiting in `bytes`
+  unsigned char bytes[kRunBlock];
 };
+
+void feedRuns(RunEncoder *run, LookaheadBuffer *encoder) {
+  pushBytes(run->bytes, run->gathered, encoder);
+  run->gathered = 0;
+}
+
+// Writes the code of a run of `length` bytes of `value` at out; returns
+// the bytes written.
+inline int32_t putRun(unsigned char value, int32_t length, unsigned char *out) {
+  if (value == kRunEscape) {
+    out[0] = kRunEscape;
+    out[1] = 0;
+    return 2;
+  }
+  if (length < kShortestEncodedRun) {
+    for (int32_t i = 0; i < length; ++i) out[i] = value;
+    return length;
+  }
+  out[0] = kRunEscape;
+  out[1] = static_cast<unsigned char>(length - 1);
+  out[2] = value;
+  return 3;
+}
 
 void finishRun(RunEncoder *run, LookaheadBuffer *encoder) {
   if (run->length == 0) return;
-  if (run->value == kRunEscape) {
-    pushByte(kRunEscape, encoder);
-    pushByte(0, encoder);
-  } else if (run->length < kShortestEncodedRun) {
-    for (int32_t i = 0; i < run->length; ++i) pushByte(run->value, encoder);
-  } else {
-    pushByte(kRunEscape, encoder);
-    pushByte(static_cast<unsigned char>(run->length - 1), encoder);
-    pushByte(run->value, encoder);
-  }
+  if (run->gathered > kRunBlock - kLongestRunCode) feedRuns(run, encoder);
+  run->gathered += putRun(run->value, run->length, run->bytes + run->gathered);
   run->length = 0;
 }
 
-void encodeRunByte(unsigned char byte, RunEncoder *run,
-                   LookaheadBuffer *encoder) {
-  if (run->length > 0 && byte == run->value && byte != kRunEscape &&
-      run->length < kLongestRun) {
-    ++run->length;
-    return;
+// Encodes one row; the run still open at its end goes on in the next row.
+// The run is kept in locals while the row is scanned. A byte that differs
+// from the next one in the row (and is not the escape byte) is a run of
+// one, written as it is: such stretches are copied without a run opened.
+void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
+                  LookaheadBuffer *encoder) {
+  unsigned char value = run->value;
+  int32_t length = run->length;
+  int32_t gathered = run->gathered;
+  unsigned char *const bytes = run->bytes;
+  int32_t i = 0;
+  while (i < rowLength) {
+    if (length > 0) {
+      if (row[i] == value && value != kRunEscape && length < kLongestRun) {
+        const int32_t room = kLongestRun - length;
+        const int32_t end = rowLength - i < room ? rowLength : i + room;
+        const int32_t start = i;
+        for (++i; i < end && row[i] == value;) ++i;
+        length += i - start;
+        continue;
+      }
+      if (gathered > kRunBlock - kLongestRunCode) {
+        run->gathered = gathered;
+        feedRuns(run, encoder);
+        gathered = 0;
+      }
+      gathered += putRun(value, length, bytes + gathered);
+      length = 0;
+    }
+    const int32_t room = kRunBlock - gathered;
+    const int32_t last = rowLength - 1 - i < room ? rowLength - 1 : i + room;
+    const int32_t first = i;
+    while (i < last && row[i] != row[i + 1] && row[i] != kRunEscape) ++i;
+    std::memcpy(bytes + gathered, row + first, static_cast<size_t>(i - first));
+    gathered += i - first;
+    value = row[i];
+    length = 1;
+    ++i;
   }
-  finishRun(run, encoder);
-  run->value = byte;
-  run->length = 1;
+  run->value = value;
+  run->length = length;
+  run->gathered = gathered;
 }
 
 void fillHexDigits() {
@@ -127,6 +266,7 @@ void ChannelInitLookaheadBuffer(LookaheadBuffer *encoder, Channel *channel,
   encoder->column = 0;
   encoder->flags = flags;
   encoder->channel = channel;
+  encoder->pendingLength = 0;
 }
 
 void ChannelFillLookaheadBuff(unsigned char byte, LookaheadBuffer *encoder) {
@@ -139,50 +279,106 @@ void ChannelFillLookaheadBuff(unsigned char byte, LookaheadBuffer *encoder) {
 // Writes the oldest byte of the window. Lines are broken before a unit once
 // they hold more than 79 characters. A hexadecimal stretch goes on while
 // this byte or one of the 7 after it is not text.
-void ChannelPopLookaheadChar(LookaheadBuffer *encoder) {
-  const unsigned char byte = encoder->window[encoder->position];
-  for (;;) {
-    if (encoder->column > kLineLimit) {
-      if (!put(encoder, '\n')) return;
-      encoder->column = 0;
-    }
-    if (encoder->column == 0 && !put(encoder, '&')) return;
-    if (encoder->flags & kHexMode) {
-      if (encoder->mask != 0) {
-        if (!put(encoder, HexDtoA[byte >> 4]) ||
-            !put(encoder, HexDtoA[byte & 0x0F]))
-          return;
-        encoder->column += 2;
-        break;
-      }
-      if (!putMarker(encoder)) return;
-      encoder->flags &= static_cast<uint16_t>(~kHexMode);
-      encoder->column += 2;
-      continue;
-    }
-    if (isTextByte(byte)) {
-      if (byte == '\\' && !put(encoder, '\\')) return;
-      if (!put(encoder, byte)) return;
-      encoder->column += byte == '\\' ? 2 : 1;
-      break;
-    }
-    if (IsEndOfLine(byte)) {
-      if (!put(encoder, '\\') || !put(encoder, 'n') || !put(encoder, '\n'))
-        return;
-      encoder->column = 0;
-      encoder->flags |= kAtLineStart;
-      return;
-    }
-    if (!putMarker(encoder)) return;
-    encoder->flags |= kHexMode;
-    encoder->column += 2;
-  }
-  encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+void ChannelPopLookaheadChar(LookaheadBuffer *encoder) { popOldest(encoder); }
+
+bool ChannelWritePending(LookaheadBuffer *encoder) {
+  const int32_t length = encoder->pendingLength;
+  encoder->pendingLength = 0;
+  if (encoder->flags & kWriteFailed) return false;
+  if (length > 0 &&
+      V_ChannelWrite(encoder->pending, 1, static_cast<size_t>(length),
+                     encoder->channel) != static_cast<size_t>(length))
+    encoder->flags |= kWriteFailed;
+  return !(encoder->flags & kWriteFailed);
 }
+
+// The encoder's state in locals while a stretch of plain units is stored.
+struct PlainUnits {
+  unsigned char window[kWindowSize];
+  unsigned position;
+  unsigned mask;
+  int column;
+  unsigned char *out;
+
+  explicit PlainUnits(LookaheadBuffer *encoder)
+      : position(static_cast<unsigned>(encoder->position)),
+        mask(encoder->mask),
+        column(encoder->column),
+        out(encoder->pending + encoder->pendingLength) {
+    std::memcpy(window, encoder->window, sizeof window);
+  }
+  void StoreInto(LookaheadBuffer *encoder) const {
+    std::memcpy(encoder->window, window, sizeof window);
+    encoder->position = static_cast<int16_t>(position);
+    encoder->mask = static_cast<uint8_t>(mask);
+    encoder->column = static_cast<int16_t>(column);
+    encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
+  }
+  // Ends a full line and starts the next one before a unit.
+  void StartUnit() {
+    if (column > kLineLimit) {
+      *out++ = '\n';
+      column = 0;
+    }
+    if (column == 0) *out++ = '&';
+  }
+  // Puts the next byte into the window in place of the one written.
+  void Take(unsigned char byte) {
+    window[position] = byte;
+    mask = mask << 1 | nonTextBit(byte);
+    position = (position + 1) % kWindowSize;
+  }
+};
+
+// Stores, from bytes[*i] on, the units of the current mode that are plain:
+// hexadecimal pairs while the window holds a byte that is not text, or text
+// bytes other than the backslash. Stops before `stop` at the first byte
+// that is not such a unit (a mode change, a backslash, a line feed) and
+// leaves it to the general path.
+void storePlainUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
+                     LookaheadBuffer *encoder) {
+  PlainUnits units(encoder);
+  int32_t at = *i;
+  if (encoder->flags & kHexMode) {
+    for (; at < stop && (units.mask & 0xFF) != 0; ++at) {
+      units.StartUnit();
+      std::memcpy(units.out, kHexPairs.digits[units.window[units.position]], 2);
+      units.out += 2;
+      units.column += 2;
+      units.Take(bytes[at]);
+    }
+  } else {
+    for (; at < stop; ++at) {
+      const unsigned char byte = units.window[units.position];
+      if (!isTextByte(byte) || byte == '\\') break;
+      units.StartUnit();
+      *units.out++ = byte;
+      ++units.column;
+      units.Take(bytes[at]);
+    }
+  }
+  if (at != *i) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+  units.StoreInto(encoder);
+  *i = at;
+}
+
+// The most characters a plain unit takes: a line end, '&' and a pair.
+constexpr int32_t kLongestPlainUnit = 4;
 
 void pushBytes(const unsigned char *bytes, int32_t count,
                LookaheadBuffer *encoder) {
-  for (int32_t i = 0; i < count; ++i) pushByte(bytes[i], encoder);
+  int32_t i = 0;
+  for (; i < count && encoder->fill < kWindowSize; ++i)
+    pushByte(bytes[i], encoder);
+  // The window is full: every byte now writes the oldest one first.
+  while (i < count && roomForUnit(encoder)) {
+    const int32_t room =
+        (kPendingSize - kLongestUnit - encoder->pendingLength) /
+        kLongestPlainUnit;
+    const int32_t stop = count - i < room ? count : i + room;
+    storePlainUnits(bytes, &i, stop, encoder);
+    if (i < count) pushByte(bytes[i++], encoder);
+  }
 }
 
 void pushInts(const uint32_t *words, int32_t count, LookaheadBuffer *encoder) {
@@ -202,12 +398,13 @@ void ChannelFlushLookaheadBuffer(LookaheadBuffer *encoder) {
     --encoder->fill;
   }
   encoder->fill = 0;
-  if (encoder->flags & kWriteFailed) return;
+  if (!roomForUnit(encoder)) return;
   if (encoder->flags & kHexMode) {
-    if (!putMarker(encoder)) return;
+    putMarker(encoder);
     encoder->flags &= static_cast<uint16_t>(~kHexMode);
   }
   if (!(encoder->flags & kAtLineStart)) put(encoder, '\n');
+  ChannelWritePending(encoder);
 }
 
 int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
@@ -245,12 +442,15 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
 
   RunEncoder run;
   for (int32_t y = 0; y < height; ++y) {
+    // What is written stays written if the input ends inside the row.
+    feedRuns(&run, &encoder);
+    ChannelWritePending(&encoder);
     int status = ReadScanLine(rowLength, row);
     if (status != 0) return status;
-    for (int32_t i = 0; i < rowLength; ++i)
-      encodeRunByte(row[i], &run, &encoder);
+    encodeRunRow(row, rowLength, &run, &encoder);
   }
   finishRun(&run, &encoder);
+  feedRuns(&run, &encoder);
   V_Free(row);
 
   ChannelFlushLookaheadBuffer(&encoder);

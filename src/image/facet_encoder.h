@@ -21,6 +21,11 @@ constexpr uint16_t kWriteFailed = 8;
 // Initial flags: at the start of a line, plus a bit nothing tests.
 constexpr uint16_t kInitialEncoderFlags = 3;
 
+// Characters the encoder holds before handing them to the channel in one
+// write; they are handed over when the store is nearly full, before every
+// row is read and at the flush.
+constexpr int32_t kPendingSize = 4096;
+
 // The text encoder of one facet. Bytes wait in a ring of 8 so that a
 // hexadecimal stretch closes only when the next 8 bytes are all text.
 struct LookaheadBuffer {
@@ -31,7 +36,13 @@ struct LookaheadBuffer {
   int16_t column;    // characters on the line after its '&'
   uint16_t flags;
   Channel *channel;
+  int32_t pendingLength;  // characters waiting in `pending`
+  unsigned char pending[kPendingSize];
 };
+
+// Hands the waiting characters to the channel; a failed write sets the
+// failure flag. False once a write has failed.
+bool ChannelWritePending(LookaheadBuffer *encoder);
 
 extern char HexDtoA[16];
 

@@ -7,6 +7,8 @@
 // its bytes in order.
 #include <unistd.h>
 
+#include <cstring>
+
 #include "runtime/vok.h"
 
 namespace {
@@ -32,7 +34,32 @@ size_t writeBlock(const void *buffer, size_t size, size_t count, FILE *stream) {
   return fwrite_unlocked(buffer, size, count, stream);
 }
 bool atEnd(FILE *stream) { return feof_unlocked(stream) != 0; }
+// Puts a run into the room left in a fully buffered stream's buffer, as
+// putc_unlocked does for one byte; false (nothing done) when it doesn't
+// fit. A line-buffered or unbuffered stream, or one not yet writing, has no
+// such room.
+bool putIntoBuffer(const void *bytes, size_t total, FILE *stream) {
+  if (stream->_IO_write_ptr >= stream->_IO_write_end ||
+      total >
+          static_cast<size_t>(stream->_IO_write_end - stream->_IO_write_ptr))
+    return false;
+  std::memcpy(stream->_IO_write_ptr, bytes, total);
+  stream->_IO_write_ptr += total;
+  return true;
+}
+// Takes a run from what a stream's buffer holds, as getc_unlocked does for
+// one byte; false (nothing done) when the buffer holds less.
+bool takeFromBuffer(void *bytes, size_t total, FILE *stream) {
+  if (stream->_IO_read_ptr >= stream->_IO_read_end ||
+      total > static_cast<size_t>(stream->_IO_read_end - stream->_IO_read_ptr))
+    return false;
+  std::memcpy(bytes, stream->_IO_read_ptr, total);
+  stream->_IO_read_ptr += total;
+  return true;
+}
 #else
+bool putIntoBuffer(const void *, size_t, FILE *) { return false; }
+bool takeFromBuffer(void *, size_t, FILE *) { return false; }
 size_t readBlock(void *buffer, size_t size, size_t count, FILE *stream) {
   return std::fread(buffer, size, count, stream);
 }
@@ -75,6 +102,8 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
     *static_cast<unsigned char *>(buffer) = static_cast<unsigned char>(c);
     return 1;
   }
+  if (size == 1 && count > 0 && takeFromBuffer(buffer, count, channel->stream))
+    return count;                       // texts and rows
   if (size == 1 && count <= kShortRun)  // short texts and values
     return readShort(static_cast<unsigned char *>(buffer), 1, count,
                      channel->stream);
@@ -88,6 +117,8 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel) {
   FILE *stream = channel ? channel->stream : stdout;
+  if (size == 1 && count > 0 && putIntoBuffer(buffer, count, stream))
+    return count;                       // most statements
   if (size == 1 && count <= kShortRun)  // characters and short statements
     return writeShort(static_cast<const unsigned char *>(buffer), 1, count,
                       stream);

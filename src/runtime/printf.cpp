@@ -19,6 +19,9 @@ constexpr int32_t kSpecSize = 64;
 constexpr int32_t kWildScratchSize = 1024;
 // First output buffer; only %s enlarges it.
 constexpr int32_t kOutputSize = 256;
+// The longest plain statement a call writes in one piece (the size the
+// engine gathers a channel's pieces in).
+constexpr size_t kPlainStatement = 1024;
 constexpr int32_t kUnlimited = 0x7fffffff;
 // Widths and precisions above this are rendered as this: nothing but %s
 // keeps more than 255 bytes of a conversion, and a %s field this wide is
@@ -405,7 +408,7 @@ class Pieces {
   }
 
  private:
-  static constexpr int32_t kGatherSize = 1024;
+  static constexpr int32_t kGatherSize = static_cast<int32_t>(kPlainStatement);
   static constexpr int32_t kShortPiece = 16;
 
   void Flush() {
@@ -456,17 +459,68 @@ char *renderHex2(int value, char *end) {
   return first;
 }
 
-// Magnitudes below this take the exact path of renderFixed: their binary
-// exponent is negative and their digits fit its buffer.
+// Magnitudes below this take the exact path of renderFixed: their digits
+// times 10^6 fit 64 bits and its buffer.
 constexpr double kFixedLimit = 1e12;
 
-// "%.2f" or "%.3f" of a value, as the C library writes it. A finite double
-// is exactly m * 2^e (m an integer of at most 53 bits), so value * 10^p is
-// exactly (m * 10^p) / 2^-e: its whole part and remainder come from integer
-// shifts, and the remainder compared with half of 2^-e rounds it exactly,
-// an exact tie to the even neighbour as the C library does. At most 18
-// bytes; null for a value that is not finite or too large: the C library
-// then renders it.
+// "00" to "99": two digits at a time.
+struct DigitPairs {
+  char digits[100][2];
+};
+constexpr DigitPairs makeDigitPairs() {
+  DigitPairs pairs{};
+  for (int value = 0; value < 100; ++value) {
+    pairs.digits[value][0] = static_cast<char>('0' + value / 10);
+    pairs.digits[value][1] = static_cast<char>('0' + value % 10);
+  }
+  return pairs;
+}
+constexpr DigitPairs kDigitPairs = makeDigitPairs();
+
+// Writes the two digits of value (below 100) before first.
+char *putPair(char *first, uint32_t value) {
+  first -= 2;
+  std::memcpy(first, kDigitPairs.digits[value], 2);
+  return first;
+}
+
+// The digits of whole / 10^precision with `precision` decimals, written
+// backwards from end. The divisors are constants (a multiplication each,
+// not a division) and the digits come two at a time, in 32 bits where the
+// value allows.
+template <int32_t precision>
+char *fixedDigits(uint64_t whole, char *end) {
+  constexpr uint64_t scale = precision == 6   ? 1000000
+                             : precision == 3 ? 1000
+                                              : 100;
+  char *first = end;
+  uint32_t decimals = static_cast<uint32_t>(whole % scale);
+  for (int32_t i = 0; i + 2 <= precision; i += 2, decimals /= 100)
+    first = putPair(first, decimals % 100);
+  if (precision % 2 != 0) *--first = static_cast<char>('0' + decimals);
+  *--first = '.';
+  uint64_t units = whole / scale;
+  if (units > UINT32_MAX) return digitsBackwards(units, first);
+  uint32_t small = static_cast<uint32_t>(units);
+  for (; small >= 100; small /= 100) first = putPair(first, small % 100);
+  if (small >= 10) return putPair(first, small);
+  *--first = static_cast<char>('0' + small);
+  return first;
+}
+
+// Mantissas (without their trailing zero bits) up to this many bits times
+// 10^6 stay below 2^63, as any mantissa of 53 bits times 10^3 does.
+constexpr int kMantissaBitsForMicros = 43;
+
+// "%.2f", "%.3f" or "%f" (precision 6) of a value, as the C library writes
+// it. A finite double is exactly m * 2^e (m an integer of at most 53 bits,
+// here without trailing zero bits), so value * 10^p is exactly
+// (m * 10^p) * 2^e: its whole part and remainder come from integer shifts,
+// and the remainder compared with half of 2^-e rounds it exactly, an exact
+// tie to the even neighbour as the C library does. At most 21 bytes; null
+// for a value that is not finite or too large, or for precision 6 a
+// mantissa of more than 43 bits (a single-precision value has 24): the C
+// library then renders it.
 char *renderFixed(double value, int32_t precision, char *end) {
   if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
   uint64_t bits = 0;
@@ -479,25 +533,28 @@ char *renderFixed(double value, int32_t precision, char *end) {
     mantissa |= uint64_t{1} << 52;
     exponent = exponentField - 1075;
   }
-  uint64_t scale = precision == 3 ? 1000 : 100;
+  if (mantissa != 0) {
+    int zeros = __builtin_ctzll(mantissa);
+    mantissa >>= zeros;
+    exponent += zeros;
+  }
+  const uint64_t scale = precision == 6 ? 1000000 : precision == 3 ? 1000 : 100;
+  if (precision == 6 && mantissa >> kMantissaBitsForMicros != 0) return nullptr;
   uint64_t scaled = mantissa * scale;  // below 2^63
-  // Below the limit the exponent is negative (at most -13): the value is
-  // scaled / 2^shift.
-  int32_t shift = -exponent;
   uint64_t whole = 0;
-  if (shift < 64) {
+  if (exponent >= 0) {
+    whole = scaled << exponent;  // below 10^18: the value is below 10^12
+  } else if (exponent > -64) {
+    int32_t shift = -exponent;
     whole = scaled >> shift;
     uint64_t remainder = scaled & ((uint64_t{1} << shift) - 1);
     uint64_t half = uint64_t{1} << (shift - 1);
     if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
   }  // else: below half a unit of the last decimal, rounds to 0
 
-  char *first = end;
-  uint64_t decimals = whole % scale;
-  for (int32_t i = 0; i < precision; ++i, decimals /= 10)
-    *--first = static_cast<char>('0' + decimals % 10);
-  *--first = '.';
-  first = digitsBackwards(whole / scale, first);
+  char *first = precision == 6   ? fixedDigits<6>(whole, end)
+                : precision == 3 ? fixedDigits<3>(whole, end)
+                                 : fixedDigits<2>(whole, end);
   if (negative) *--first = '-';
   return first;
 }
@@ -506,8 +563,25 @@ void putBackwards(Pieces *pieces, const char *first, const char *end) {
   pieces->Put(first, static_cast<int32_t>(end - first));
 }
 
-// The conversions of the filter's own formats: %d, %hd, %s, %.2f, %.3f and
-// %02x with nothing else in the specification. `at` points behind the '%'.
+// A fixed-point conversion of precision 2, 3 or 6, rendered by renderFixed
+// where it can, else by the C library.
+void putFixed(double value, int32_t precision, Pieces *pieces,
+              ConversionBuffer *buffer, char *end) {
+  if (char *first = renderFixed(value, precision, end)) {
+    putBackwards(pieces, first, end);
+    return;
+  }
+  static constexpr const char *kFormats[] = {"%.2f", "%.3f", "%f"};
+  std::snprintf(buffer->data(), buffer->size(),
+                kFormats[precision == 2   ? 0
+                         : precision == 3 ? 1
+                                          : 2],
+                value);
+  pieces->Put(buffer->data(), xstrnlen(buffer->data(), buffer->size()));
+}
+
+// The conversions of the filter's own formats: %d, %hd, %s, %f, %.2f, %.3f
+// and %02x with nothing else in the specification. `at` points behind the '%'.
 // Renders the conversion, taking its argument, exactly as the C library
 // path would, and returns the position behind it; returns null, taking
 // nothing, for any other specification. Sets *stop when the %s buffer could
@@ -548,18 +622,11 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
     }
     case '.':
       if ((at[1] != '2' && at[1] != '3') || at[2] != 'f') return nullptr;
-      {
-        double value = va_arg(*args, double);
-        int32_t precision = at[1] - '0';
-        if (char *first = renderFixed(value, precision, end)) {
-          putBackwards(pieces, first, end);
-        } else {
-          std::snprintf(buffer->data(), buffer->size(),
-                        precision == 3 ? "%.3f" : "%.2f", value);
-          pieces->Put(buffer->data(), xstrnlen(buffer->data(), buffer->size()));
-        }
-      }
+      putFixed(va_arg(*args, double), at[1] - '0', pieces, buffer, end);
       return at + 3;
+    case 'f':
+      putFixed(va_arg(*args, double), 6, pieces, buffer, end);
+      return at + 1;
     case '0':
       if (at[1] != '2' || at[2] != 'x') return nullptr;
       putBackwards(pieces, renderHex2(va_arg(*args, int), end), end);
@@ -618,7 +685,29 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
   return static_cast<int32_t>(pieces.Total());
 }
 
+namespace {
+
+// Bytes of the format before its first '%' or its end.
+size_t plainLength(const char *format) {
+#if defined(__GLIBC__)
+  return static_cast<size_t>(strchrnul(format, '%') - format);
+#else
+  return std::strcspn(format, "%");
+#endif
+}
+
+}  // namespace
+
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
+  // A statement without conversions goes to the channel as it is, in the
+  // one write the engine would gather it into.
+  if (channel != nullptr && format != nullptr) {
+    size_t length = plainLength(format);
+    if (format[length] == '\0' && length <= kPlainStatement)
+      return length == 0 ? 0
+                         : static_cast<int32_t>(
+                               V_ChannelWrite(format, 1, length, channel));
+  }
   return Vok_doprnt(outchan, channel, format, args);
 }
 

@@ -176,24 +176,34 @@ Channel *GetFontFile() {
   return channel;
 }
 
-// The family for picture font `font` (slot 0 for numbers beyond the table)
-// and the code to write for character `code`.
-void GetFontandCode(uint16_t font, unsigned char code, char *name,
-                    unsigned char *codeOut) {
+// The family GetFontandCode leaves in its name buffer for picture font
+// `font` (slot 0 for numbers beyond the table) and character `code` (0:
+// the family only), or null when it leaves the buffer as it was; the code
+// to write goes to *codeOut (not for code 0). The configuration file is
+// read on the first call.
+const char *FontFamilyAndCode(uint16_t font, unsigned char code,
+                              unsigned char *codeOut) {
   static int firsttime = 1;
   if (firsttime != 0) {
     initFontTable();
     firsttime = 0;
   }
   const FontTableEntry *slot = FontTable[font < kFontSlots ? font : 0];
-  if (slot->name != nullptr) V_StrCpyN(name, slot->name, kFamilySize);
-  if (code == 0) return;
+  if (code == 0) return slot->name;
   const CharMapEntry *mapped =
       slot->charmap != nullptr ? &slot->charmap[code] : nullptr;
   if (mapped == nullptr || mapped->code == 0) {
     *codeOut = code;
-    return;
+    return slot->name;
   }
   *codeOut = static_cast<unsigned char>(mapped->code & 0xFF);
-  if (mapped->name[0] != '\0') V_StrCpyN(name, mapped->name, kFamilySize);
+  return mapped->name[0] != '\0' ? mapped->name : slot->name;
+}
+
+// The family for picture font `font` (slot 0 for numbers beyond the table)
+// and the code to write for character `code`.
+void GetFontandCode(uint16_t font, unsigned char code, char *name,
+                    unsigned char *codeOut) {
+  const char *family = FontFamilyAndCode(font, code, codeOut);
+  if (family != nullptr) V_StrCpyN(name, family, kFamilySize);
 }

@@ -63,4 +63,10 @@ int yylex();
 // Reports a parser message on standard error.
 void yyerror(const char *text);
 
+// What GetFontandCode does without the copy: the family it would leave in
+// its name buffer (null: the buffer stays as it was) and the code to write.
+// Family texts stay in place for the whole run.
+const char *FontFamilyAndCode(uint16_t font, unsigned char code,
+                              unsigned char *codeOut);
+
 #endif  // PICTTOTOV_TEXT_FONTCONFIG_H

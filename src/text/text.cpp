@@ -10,6 +10,7 @@
 #include "driver/driver.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
+#include "text/fontconfig.h"
 
 namespace {
 
@@ -77,18 +78,53 @@ void readAndDumpText(int padFlag) {
   dumptext(CurrentTextX, CurrentTextY, text);
 }
 
-// Writes one character code inside a String statement: the quote, ">" and
-// the backslash are escaped, a carriage return is dropped, and every byte
-// that is not printable ASCII becomes a hexadecimal escape.
-void writeCode(unsigned char code) {
+// The characters of a String statement gathered for one write: a run has
+// at most 255 characters of at most 5 bytes each.
+struct StringPiece {
+  unsigned char bytes[256 * 5];
+  int32_t length = 0;
+};
+
+void writePiece(StringPiece *piece) {
+  WriteBytes(outputFP, piece->bytes, piece->length);
+  piece->length = 0;
+}
+
+// Adds one character code of a String statement: the quote, ">" and the
+// backslash are escaped, a carriage return is dropped, and every byte that
+// is not printable ASCII becomes a hexadecimal escape (\x, two lowercase
+// digits, a space).
+void addCode(unsigned char code, StringPiece *piece) {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
   if (code == '\r') return;
+  unsigned char *out = piece->bytes + piece->length;
   if (code < 0x20 || code > 0x7E) {
-    V_Printf(outputFP, "\\x%02x ", static_cast<unsigned>(code));
+    out[0] = '\\';
+    out[1] = 'x';
+    out[2] = static_cast<unsigned char>(kHexDigits[code >> 4]);
+    out[3] = static_cast<unsigned char>(kHexDigits[code & 0x0F]);
+    out[4] = ' ';
+    piece->length += 5;
     return;
   }
-  if (code == '\'' || code == '>' || code == '\\')
-    WriteBytes(outputFP, "\\", 1);
-  WriteBytes(outputFP, &code, 1);
+  if (code == '\'' || code == '>' || code == '\\') {
+    *out++ = '\\';
+    ++piece->length;
+  }
+  *out = code;
+  ++piece->length;
+}
+
+// Whether the family, size, face or separation differs from the last Font
+// statement.
+bool fontStateChanged() {
+  if (TextSize != lastTextSize || TextFace != lastTextFace ||
+      PenSep != lastPenSep)
+    return true;
+  for (size_t i = 0;; ++i) {
+    if (TorvaFont[i] != lastTorvaFont[i]) return true;
+    if (TorvaFont[i] == '\0') return false;
+  }
 }
 
 // Writes the face statements of the bits 0 to 4 that changed.
@@ -203,21 +239,37 @@ void WriteString(const unsigned char *text) {
 // The characters of a run, each in the family the font mapping gives it; a
 // change of family closes the string for a Font statement.
 void WriteSubstring(const unsigned char *text) {
+  StringPiece piece;
+  // Within the run only the family can change: it is copied, and the font
+  // state compared, only when a character's family is another text than
+  // the one copied last.
+  const char *copied = nullptr;
+  bool compared = false;
   for (const unsigned char *c = text; *c != '\0'; ++c) {
     unsigned char code = *c;
-    GetFontandCode(TextFont, *c, TorvaFont, &code);
-    DumpFontState(1);
-    writeCode(code);
+    const char *family = FontFamilyAndCode(TextFont, *c, &code);
+    if (family != nullptr && family != copied) {
+      V_StrCpyN(TorvaFont, family, kFamilySize);
+      copied = family;
+      compared = false;
+    }
+    if (!compared) {
+      if (fontStateChanged()) {
+        writePiece(&piece);
+        DumpFontState(1);
+      }
+      compared = true;
+    }
+    addCode(code, &piece);
   }
+  writePiece(&piece);
 }
 
 // Writes a Font statement holding what changed since the last one: family,
 // size, face bits and separation. Inside a String statement (inString 1) the
 // string is closed before and reopened after it.
 void DumpFontState(int inString) {
-  if (std::strcmp(TorvaFont, lastTorvaFont) == 0 && TextSize == lastTextSize &&
-      TextFace == lastTextFace && PenSep == lastPenSep)
-    return;
+  if (!fontStateChanged()) return;
   if (inString == 1) V_Printf(outputFP, "'>\n");
   V_Printf(outputFP, "\t<Font \n");
   if (std::strcmp(TorvaFont, lastTorvaFont) != 0) {

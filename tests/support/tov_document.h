@@ -46,6 +46,12 @@ inline std::string Framed(int sep = 0, int pen = 0,
          std::to_string(sep) + ">\n\t<Pen " + std::to_string(pen) + ">\n";
 }
 
+// Attribute lines of a fill without outline.
+inline std::string Filled(int sep = 0, int fill = 0) {
+  return "\t<Separation " + std::to_string(sep) + ">\n\t<Fill " +
+         std::to_string(fill) + ">\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
+}
+
 // "\t<BRect x y width height>\n".
 inline std::string BRect(const std::string &box) {
   return "\t<BRect " + box + ">\n";
