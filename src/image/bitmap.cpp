@@ -48,8 +48,11 @@ uint32_t buf2Size = 0;
 constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
 int64_t fuzzImageBytes = 0;
 
+// A direct-colour map's pixel (three components diffused) counts as eight
+// bytes of an indexed one.
 void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
-  fuzzImageBytes += (int64_t{width} * depth + 15) / 16 * 2 * height;
+  int64_t weight = DirectRowsOpen ? 8 : 1;
+  fuzzImageBytes += (int64_t{width} * depth + 15) / 16 * 2 * height * weight;
   if (fuzzImageBytes > kFuzzImageBytes) throw VokProcessEnd{kVokGaveUpStatus};
 }
 #endif
