@@ -64,11 +64,13 @@ TEST_P(Regression, EndsCleanly) {
       << result.err;
   EXPECT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("runtime error"), std::string::npos) << result.err;
-  if (result.status == 1)
+  if (result.status == 1) {
     EXPECT_EQ(result.err.rfind("MSG 10", 0), 0u) << result.err;
+  }
   fs::path expected = fs::path(picture).replace_extension(".tov");
-  if (fs::exists(expected))
+  if (fs::exists(expected)) {
     EXPECT_EQ(result.out, runfilter::ReadFile(expected.string()));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzzed, Regression, ::testing::ValuesIn(Pictures()),
