@@ -10,8 +10,9 @@
 #include "image/image.h"
 #include "image/image_bytes.h"
 #include "support/channels.h"
-#include "support/convert.h"
 #include "support/pict_bytes.h"
+#include "support/run_filter.h"
+#include "support/sre_fixture.h"
 #include "support/tov_document.h"
 #include "text/text.h"
 
@@ -27,11 +28,13 @@ using pictbytes::U16;
 using pictbytes::U32;
 using pictbytes::U8;
 
-using convert::Convert;
-
-// Converts under -full.
-runfilter::Result Convert(const std::string &picture) {
-  return convert::ConvertFull(picture);
+// Converts with the test messages, under -full unless told otherwise.
+runfilter::Result Convert(const std::string &picture,
+                          const std::vector<std::string> &args = {"-full"}) {
+  runfilter::TempDir dir;
+  return runfilter::Run(
+      picture, args,
+      srefixture::WithMessages(dir, runfilter::Options::Input::kFile));
 }
 
 // Map entries of the colour cube: red 180, green 30, blue 5, white 215,

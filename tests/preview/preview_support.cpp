@@ -119,9 +119,7 @@ std::string Facet(uint32_t width, uint32_t height, uint32_t depth,
 }
 
 std::string ImportObject(const std::string &facet, const std::string &brect) {
-  return "<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
-         "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n" +
-         facet + "\t<BRect " + brect + ">\n\t<Angle 0>\n\t<FlipLR No>\n>\n";
+  return imagebytes::kImportHead + facet + imagebytes::ImportTail(brect);
 }
 
 std::vector<std::string> ImagePixels(const std::string &svg,
