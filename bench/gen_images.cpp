@@ -26,41 +26,6 @@ uint32_t nextNoise(uint32_t *state) {
   return *state >> 24;
 }
 
-// PackBits: repeats of 3 or more as runs, the rest as literals of up to
-// 128 bytes.
-std::string pack(const std::string &row) {
-  std::string out;
-  size_t i = 0;
-  while (i < row.size()) {
-    size_t run = 1;
-    while (i + run < row.size() && run < 128 && row[i + run] == row[i]) ++run;
-    if (run >= 3) {
-      out += static_cast<char>(257 - run);
-      out += row[i];
-      i += run;
-      continue;
-    }
-    size_t start = i, length = 0;
-    while (i < row.size() && length < 128) {
-      if (i + 2 < row.size() && row[i] == row[i + 1] && row[i] == row[i + 2])
-        break;
-      ++i;
-      ++length;
-    }
-    out += static_cast<char>(length - 1);
-    out += row.substr(start, length);
-  }
-  return out;
-}
-
-// A packed row behind its byte count: one byte up to rowBytes 250, else two.
-std::string countedRow(const std::string &row) {
-  std::string packed = pack(row);
-  return (row.size() > 250 ? U16(static_cast<int>(packed.size()))
-                           : std::string(1, static_cast<char>(packed.size()))) +
-         packed;
-}
-
 // Source rectangle, destination rectangle, transfer mode.
 std::string placement(int height, int width) {
   return RectBytes(0, 0, height, width) + RectBytes(0, 0, height, width) +
@@ -90,7 +55,7 @@ void writePixMap(std::FILE *out) {
     for (int x = 0; x < kPixSide; ++x)
       row[x] = static_cast<char>(x < kPixSide / 2 ? (x / 37 + y / 53) & 0xFF
                                                   : nextNoise(&noise));
-    std::string counted = countedRow(row);
+    std::string counted = pictbytes::PackedRow(row);
     dataBytes += static_cast<uint32_t>(counted.size());
     std::fwrite(counted.data(), 1, counted.size(), out);
   }
@@ -112,7 +77,7 @@ void writeBitMap(std::FILE *out) {
       row[b] = static_cast<char>(y % 8 == 0               ? nextNoise(&noise)
                                  : ((b / 8 + y / 64) % 2) ? 0xFF
                                                           : 0x00);
-    std::string counted = countedRow(row);
+    std::string counted = pictbytes::PackedRow(row);
     dataBytes += static_cast<uint32_t>(counted.size());
     std::fwrite(counted.data(), 1, counted.size(), out);
   }

@@ -225,27 +225,6 @@ class Generator {
     return bytes + ShortComment(Chance(80) ? 141 : 143);
   }
 
-  // PackBits: runs of equal bytes as repeats, the rest as literals.
-  static std::string PackRow(const std::string &row) {
-    std::string packed;
-    size_t i = 0;
-    while (i < row.size()) {
-      size_t run = 1;
-      while (i + run < row.size() && run < 128 && row[i + run] == row[i]) ++run;
-      if (run >= 3) {
-        packed += U8(257 - run) + row.substr(i, 1);
-        i += run;
-        continue;
-      }
-      size_t start = i;
-      while (
-          i < row.size() && i - start < 128 &&
-          !(i + 2 < row.size() && row[i] == row[i + 1] && row[i] == row[i + 2]))
-        ++i;
-      packed += U8(i - start - 1) + row.substr(start, i - start);
-    }
-    return packed;
-  }
   // Rows of 8 bytes and more are packed, each behind its byte count.
   std::string Rows(int rowBytes, int height) {
     std::string data;
@@ -257,8 +236,7 @@ class Generator {
         data += row;
         continue;
       }
-      std::string bytes = PackRow(row);
-      data += (rowBytes > 250 ? U16(bytes.size()) : U8(bytes.size())) + bytes;
+      data += pictbytes::PackedRow(row);
     }
     return data;
   }

@@ -21,16 +21,6 @@ using pictbytes::RectBytes;
 using pictbytes::U16;
 using pictbytes::U8;
 
-// A packed row: literal runs of at most 128 bytes behind a one-byte count.
-std::string PackedRow(const std::string &row) {
-  std::string packed;
-  for (size_t i = 0; i < row.size(); i += 128) {
-    std::string run = row.substr(i, 128);
-    packed += U8(static_cast<unsigned>(run.size() - 1)) + run;
-  }
-  return U8(static_cast<unsigned>(packed.size())) + packed;
-}
-
 std::string Placement(int height, int width) {
   return RectBytes(0, 0, height, width) +
          RectBytes(10, 10, 10 + height, 10 + width) + U16(0);
@@ -54,7 +44,7 @@ TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
             {static_cast<char>(index), static_cast<char>(255 - index),
              static_cast<char>(index * 7 & 0xFF)};
     }
-    pixmapRows += PackedRow(row);
+    pixmapRows += pictbytes::PackedRow(row);
   }
   // A 1-bit bitmap: ink is black, no ink white.
   constexpr int kRowBytes1 = 8;
@@ -66,7 +56,7 @@ TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
       bool ink = static_cast<unsigned char>(row[x / 8]) & (0x80 >> (x % 8));
       expectedBits.append(3, ink ? '\0' : '\xFF');
     }
-    bitmapRows += PackedRow(row);
+    bitmapRows += pictbytes::PackedRow(row);
   }
   auto even = [](std::string data) {
     return data.size() % 2 ? data + '\0' : data;

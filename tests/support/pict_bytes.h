@@ -44,6 +44,39 @@ inline std::string U32(int64_t v) {
   return U16(static_cast<int>(u >> 16)) + U16(static_cast<int>(u & 0xFFFF));
 }
 
+// PackBits: repeats of 3 or more equal bytes as runs, the rest as literals
+// of up to 128 bytes.
+inline std::string PackBits(const std::string &row) {
+  std::string packed;
+  size_t i = 0;
+  while (i < row.size()) {
+    size_t run = 1;
+    while (i + run < row.size() && run < 128 && row[i + run] == row[i]) ++run;
+    if (run >= 3) {
+      packed += U8(static_cast<unsigned>(257 - run)) + row.substr(i, 1);
+      i += run;
+      continue;
+    }
+    size_t start = i;
+    while (
+        i < row.size() && i - start < 128 &&
+        !(i + 2 < row.size() && row[i] == row[i + 1] && row[i] == row[i + 2]))
+      ++i;
+    packed +=
+        U8(static_cast<unsigned>(i - start - 1)) + row.substr(start, i - start);
+  }
+  return packed;
+}
+
+// A packed image row behind its byte count: one byte for rows of up to 250
+// bytes, two for longer ones.
+inline std::string PackedRow(const std::string &row) {
+  std::string packed = PackBits(row);
+  return (row.size() > 250 ? U16(static_cast<int>(packed.size()))
+                           : U8(static_cast<unsigned>(packed.size()))) +
+         packed;
+}
+
 // A rectangle as the picture stores it: top, left, bottom, right.
 inline std::string RectBytes(int top, int left, int bottom, int right) {
   return U16(top) + U16(left) + U16(bottom) + U16(right);
