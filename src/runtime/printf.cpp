@@ -11,9 +11,9 @@
 
 namespace {
 
-// Every byte that ends a conversion specification.
+// Every byte that ends a conversion specifier.
 constexpr std::string_view kConversions = "dioxXucsfeEgGp%nC";
-// One specification holds at most 63 characters and its NUL.
+// One specifier holds at most 63 characters and its NUL.
 constexpr int32_t kSpecSize = 64;
 // Scratch for the '*' expansion.
 constexpr int32_t kWildScratchSize = 1024;
@@ -48,7 +48,7 @@ int32_t readNumber(const char *text, int32_t *at) {
   return static_cast<int32_t>(value);
 }
 
-// The parts of a specification the C library is given.
+// The parts of a specifier the C library is given.
 struct SpecParts {
   std::string_view flags;
   int32_t width = -1;      // -1: none
@@ -106,9 +106,9 @@ void buildLibrarySpec(char *out, const SpecParts &parts, char conversion,
   out[n] = '\0';
 }
 
-// Copies one specification, from the '%' under position up to and
+// Copies one specifier, from the '%' under position up to and
 // including the first conversion byte (or up to the format's end), into
-// spec and returns the position after it. A specification longer than 63
+// spec and returns the position after it. A specifier longer than 63
 // characters keeps its first 62 and its conversion byte; the '*' of the
 // dropped middle are counted so that their arguments are still taken.
 const char *copyformat(char *spec, const char *position,
@@ -206,7 +206,7 @@ Argument takeArgument(char conversion, va_list *args) {
   return argument;
 }
 
-// Renders one specification into output (outputSize bytes with the NUL),
+// Renders one specifier into output (outputSize bytes with the NUL),
 // consuming its argument. Cuts what does not fit. Returns the count the
 // C library reported, or the string length for s, C and plain text.
 int32_t VokPrintToStream(char *output, int32_t outputSize, const char *spec,
@@ -581,10 +581,10 @@ void putFixed(double value, int32_t precision, Pieces *pieces,
 }
 
 // The conversions of the filter's own formats: %d, %hd, %s, %f, %.2f, %.3f
-// and %02x with nothing else in the specification. `at` points behind the '%'.
+// and %02x with nothing else in the specifier. `at` points behind the '%'.
 // Renders the conversion, taking its argument, exactly as the C library
 // path would, and returns the position behind it; returns null, taking
-// nothing, for any other specification. Sets *stop when the %s buffer could
+// nothing, for any other specifier. Sets *stop when the %s buffer could
 // not be enlarged (formatting then stops).
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
                          ConversionBuffer *buffer, bool *stop) {

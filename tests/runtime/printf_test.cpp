@@ -73,7 +73,7 @@ TEST(Printf, OversizedConversionsAreCutNotOverrun) {
   EXPECT_EQ(Format("%300d|", 1), std::string(255, ' ') + "|");
   EXPECT_EQ(Format("%-*d|", 1000000, 1), "1" + std::string(254, ' ') + "|");
   EXPECT_EQ(Format("%.999999999d", 3).size(), 255u);
-  // A specification longer than 63 characters still takes its arguments
+  // A specifier longer than 63 characters still takes its arguments
   // (every '*' and the conversion's own), so later conversions line up.
   std::string longConversion = "%" + std::string(70, '0') + "*d|%s";
   EXPECT_EQ(Format(longConversion.c_str(), 3, 9, "tail"), "9|tail");
