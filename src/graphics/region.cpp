@@ -36,8 +36,7 @@ int32_t *reserve(Values *values, uint32_t count) {
   if (count > values->capacity) {
     if (count < 2 * values->capacity) count = 2 * values->capacity;
     uint32_t bytes = count * sizeof(int32_t);
-    void *grown = values->at == nullptr ? V_Alloc(bytes, 0)
-                                        : V_Realloc(values->at, bytes, 0);
+    void *grown = V_Realloc(values->at, bytes, 0);  // null: a new block
     if (grown == nullptr) Fatal(kMsgNoMemory);
     values->at = static_cast<int32_t *>(grown);
     values->capacity = count;
@@ -372,7 +371,7 @@ void readRegion() {
   int32_t length = size >= 2 ? size - 2 : 0;
   if (static_cast<uint32_t>(length) + 1 > lastCapacity) {
     uint32_t want = static_cast<uint32_t>(length) + 1;
-    void *grown = last == nullptr ? V_Alloc(want, 0) : V_Realloc(last, want, 0);
+    void *grown = V_Realloc(last, want, 0);  // null: a new block
     if (grown == nullptr) Fatal(kMsgNoMemory);
     last = static_cast<unsigned char *>(grown);
     lastCapacity = want;

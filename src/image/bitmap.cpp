@@ -208,8 +208,7 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
 
 bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {
   if (need <= *size) return true;
-  void *grown =
-      *buffer == nullptr ? V_Alloc(need, 0) : V_Realloc(*buffer, need, 0);
+  void *grown = V_Realloc(*buffer, need, 0);  // allocates for a null block
   if (grown == nullptr) return false;
   *buffer = static_cast<unsigned char *>(grown);
   *size = need;
