@@ -16,21 +16,7 @@ refresh examples/full.tov and examples/full.svg:
 import os
 import struct
 
-
-def word(*values):
-    return b"".join(struct.pack(">h", v) for v in values)
-
-
-def uword(*values):
-    return b"".join(struct.pack(">H", v) for v in values)
-
-
-def rect(top, left, bottom, right):
-    return word(top, left, bottom, right)
-
-
-def op(opcode):
-    return struct.pack(">H", opcode)
+from pictbytes import word, uword, rect, op
 
 
 def packbits(data, unit=1):

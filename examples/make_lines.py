@@ -12,19 +12,8 @@ examples/lines.tov:
     build/picttotov examples/lines.pict examples/lines.tov
 """
 import os
-import struct
 
-
-def word(*values):
-    return b"".join(struct.pack(">h", v) for v in values)
-
-
-def rect(top, left, bottom, right):
-    return word(top, left, bottom, right)
-
-
-def op(opcode):
-    return struct.pack(">H", opcode)
+from pictbytes import word, rect, op
 
 
 def point(h, v):

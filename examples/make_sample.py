@@ -17,23 +17,12 @@ examples/sample.tov and examples/image.tov:
     build/picttotov examples/image.pict examples/image.tov
 """
 import os
-import struct
+
+from pictbytes import word, uword, rect, op
 
 
-def word(*values):
-    return b"".join(struct.pack(">h", v) for v in values)
 
 
-def uword(*values):
-    return b"".join(struct.pack(">H", v) for v in values)
-
-
-def rect(top, left, bottom, right):
-    return word(top, left, bottom, right)
-
-
-def op(opcode):
-    return struct.pack(">H", opcode)
 
 
 picture = b"".join([

@@ -11,15 +11,8 @@ filter reads examples/pictfonts.cfg) to refresh examples/text_sample.tov:
     cd examples && ../build/picttotov text_sample.pict text_sample.tov
 """
 import os
-import struct
 
-
-def word(*values):
-    return b"".join(struct.pack(">h", v) for v in values)
-
-
-def op(opcode):
-    return struct.pack(">H", opcode)
+from pictbytes import word, op
 
 
 def text(opcode, operands, characters):
