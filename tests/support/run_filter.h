@@ -22,11 +22,9 @@ struct Options {
   // Path to exec, and argv[0] as the filter sees it (default: the path).
   std::string binary = PICTTOTOV_BINARY;
   std::string argv0;
-  // Working directory of the child; empty keeps the test's.
+  // Working directory of the child; empty keeps the test's. HOME and
+  // QZHOME are unset, so no user files interfere.
   std::string workdir;
-  // Environment overrides "NAME=value"; a bare "NAME" unsets it. HOME and
-  // QZHOME are unset unless given here, so no user files interfere.
-  std::vector<std::string> env;
 };
 
 // Runs the filter with `args` (before the input file name, if any) on

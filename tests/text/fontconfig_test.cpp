@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "driver/driver.h"
 #include "support/run_filter.h"
@@ -222,90 +223,62 @@ TEST(FontParser, DefaultFileReadsCleanly) {
 // ---------------------------------------------------------------------------
 
 // Runs GetFontFile in `workdir` with HOME and QZHOME as given (null: unset)
-// and returns the path it opened (closing it again), or "none", and the
-// messages it printed.
+// and returns the path it opened (closing it again), or "none", followed by
+// the messages it printed.
 std::string Find(const std::string &workdir, const char *home,
-                 const char *qzhome, std::string *messages) {
+                 const char *qzhome) {
   EXPECT_EQ(chdir(workdir.c_str()), 0);
   home ? setenv("HOME", home, 1) : unsetenv("HOME");
   qzhome ? setenv("QZHOME", qzhome, 1) : unsetenv("QZHOME");
   testing::internal::CaptureStderr();
   Channel *channel = GetFontFile();
-  *messages = testing::internal::GetCapturedStderr();
-  if (channel == nullptr) return "none";
+  std::string messages = testing::internal::GetCapturedStderr();
+  if (channel == nullptr) return "none " + messages;
   std::string path = channel->path;
   std::fclose(channel->stream);
   V_Free(channel->path);
   V_Free(channel);
-  return path;
+  return path + " " + messages;
 }
 
+// The working directory, then HOME, then QZHOME/qzinit/filters; a place
+// whose path would not fit 256 bytes is not tried, and the message names the
+// last place that was.
 TEST(FontFile, ThreePlacesInOrder) {
   ASSERT_TRUE(srefixture::Load());
   TempDir work, home, qz;
-  std::string filters = qz.path() + "/qzinit/filters";
-  ASSERT_EQ(system(("mkdir -p " + filters).c_str()), 0);
-  std::string messages;
-  const char *h = home.path().c_str();
-  const char *q = qz.path().c_str();
-
-  EXPECT_EQ(Find(work.path(), nullptr, nullptr, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 pictfonts.cfg\n");
-  EXPECT_EQ(Find(work.path(), h, nullptr, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 " + home.path() + "/pictfonts.cfg\n");
-  EXPECT_EQ(Find(work.path(), h, q, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 " + filters + "/pictfonts.cfg\n");
-  EXPECT_EQ(Find(work.path(), "", nullptr, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 /pictfonts.cfg\n");
+  const std::string w = work.path(), h = home.path(), q = qz.path();
+  const std::string filters = q + "/qzinit/filters/pictfonts.cfg";
+  ASSERT_EQ(system(("mkdir -p " + q + "/qzinit/filters").c_str()), 0);
+  // 241 + "/" + "pictfonts.cfg" + NUL = 256 bytes: just fits; QZHOME +
+  // "/qzinit/filters/" + "pictfonts.cfg" + NUL: 226 bytes fit.
+  const std::string fits = "/" + std::string(240, 'h'), over = fits + "h";
+  const std::string qfits = "/" + std::string(225, 'q'), qover = qfits + "q";
+  const auto none = [](const std::string &place) {
+    return "none MSG 1026 " + place + "\n";
+  };
+  EXPECT_EQ(Find(w, nullptr, nullptr), none("pictfonts.cfg"));
+  EXPECT_EQ(Find(w, h.c_str(), nullptr), none(h + "/pictfonts.cfg"));
+  EXPECT_EQ(Find(w, h.c_str(), q.c_str()), none(filters));
+  EXPECT_EQ(Find(w, "", nullptr), none("/pictfonts.cfg"));
+  EXPECT_EQ(Find(w, fits.c_str(), nullptr), none(fits + "/pictfonts.cfg"));
+  EXPECT_EQ(Find(w, over.c_str(), nullptr), none("pictfonts.cfg"));
+  EXPECT_EQ(Find(w, over.c_str(), qfits.c_str()),
+            none(qfits + "/qzinit/filters/pictfonts.cfg"));
+  EXPECT_EQ(Find(w, fits.c_str(), qover.c_str()),
+            none(fits + "/pictfonts.cfg"));
 
   qz.Write("qzinit/filters/pictfonts.cfg", "");
-  EXPECT_EQ(Find(work.path(), h, q, &messages), filters + "/pictfonts.cfg");
-  EXPECT_EQ(messages, "");
+  EXPECT_EQ(Find(w, h.c_str(), q.c_str()), filters + " ");
   home.Write("pictfonts.cfg", "");
-  EXPECT_EQ(Find(work.path(), h, q, &messages), home.path() + "/pictfonts.cfg");
+  EXPECT_EQ(Find(w, h.c_str(), q.c_str()), h + "/pictfonts.cfg ");
   work.Write("pictfonts.cfg", "");
-  EXPECT_EQ(Find(work.path(), h, q, &messages), "pictfonts.cfg");
-}
-
-// A place whose path would not fit 256 bytes is not tried: the message names
-// the last place that was.
-TEST(FontFile, PathsTooLongAreNotTried) {
-  ASSERT_TRUE(srefixture::Load());
-  TempDir work;
-  std::string messages;
-  // 241 + "/" + "pictfonts.cfg" + NUL = 256 bytes: just fits.
-  std::string fits = "/" + std::string(240, 'h');
-  std::string over = fits + "h";
-  EXPECT_EQ(Find(work.path(), fits.c_str(), nullptr, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 " + fits + "/pictfonts.cfg\n");
-  EXPECT_EQ(Find(work.path(), over.c_str(), nullptr, &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 pictfonts.cfg\n");
-  // QZHOME + "/qzinit/filters/" + "pictfonts.cfg" + NUL: 226 bytes fit.
-  std::string qfits = "/" + std::string(225, 'q');
-  EXPECT_EQ(Find(work.path(), over.c_str(), qfits.c_str(), &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 " + qfits + "/qzinit/filters/pictfonts.cfg\n");
-  std::string qover = qfits + "q";
-  EXPECT_EQ(Find(work.path(), fits.c_str(), qover.c_str(), &messages), "none");
-  EXPECT_EQ(messages, "MSG 1026 " + fits + "/pictfonts.cfg\n");
-}
-
-// ---------------------------------------------------------------------------
-// The table
-// ---------------------------------------------------------------------------
-
-// Makes `text` the file in a fresh working directory, with HOME and QZHOME
-// unset.
-void UseFile(const TempDir &dir, const std::string &text) {
-  dir.Write("pictfonts.cfg", text);
-  ASSERT_EQ(chdir(dir.path().c_str()), 0);
-  unsetenv("HOME");
-  unsetenv("QZHOME");
+  EXPECT_EQ(Find(w, h.c_str(), q.c_str()), "pictfonts.cfg ");
 }
 
 // The family and code written for character `code` of `font`, starting
 // from the family `before`, as "family/code".
-std::string Lookup(uint16_t font, unsigned char code,
-                   const char *before = "Times") {
+std::string Lookup(uint16_t font, unsigned char code, const char *before) {
   char name[64];
   std::snprintf(name, sizeof name, "%s", before);
   unsigned char out = 0xEE;
@@ -313,55 +286,69 @@ std::string Lookup(uint16_t font, unsigned char code,
   return std::string(name) + "/" + std::to_string(out);
 }
 
-TEST(FontTable, MapsFamiliesAndCodes) {
+struct Mapped {
+  uint16_t font;
+  unsigned char code;
+  std::string mapped;  // "family/code", from the family Times
+};
+
+// The table is read once a process: each test gives one file.
+void ExpectTable(const std::string &file, const std::vector<Mapped> &lookups) {
   TempDir dir;
-  UseFile(dir,
-          "0 \"Chicago\"\n"
-          "3 \"Helvetica\"\n\\xA5 \\xB7\n\\x61 \"Symbol\" \\x61\n"
-          "\\x62 \\x00\n"  // a target code 0 maps nothing
-          "\\x63 \"Dingbats\" \\x00\n"
-          "3 \"Geneva\"\n");              // a second name replaces the first
-  EXPECT_EQ(Lookup(3, 0), "Geneva/238");  // code 0: family only
-  EXPECT_EQ(Lookup(3, 0xA5), "Geneva/183");
-  EXPECT_EQ(Lookup(3, 'a'), "Symbol/97");
-  EXPECT_EQ(Lookup(3, 'b'), "Geneva/98");
-  EXPECT_EQ(Lookup(3, 'c'), "Geneva/99");
-  EXPECT_EQ(Lookup(40, 'a'), "Chicago/97");  // beyond the table: slot 0
-  EXPECT_EQ(Lookup(65535, 0), "Chicago/238");
+  dir.Write("pictfonts.cfg", file);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  unsetenv("HOME");
+  unsetenv("QZHOME");
+  for (const Mapped &l : lookups)
+    EXPECT_EQ(Lookup(l.font, l.code, "Times"), l.mapped);
+}
+
+TEST(FontTable, MapsFamiliesAndCodes) {
+  ExpectTable(
+      "0 \"Chicago\"\n"
+      "3 \"Helvetica\"\n\\xA5 \\xB7\n\\x61 \"Symbol\" \\x61\n"
+      "\\x62 \\x00\n"  // a target code 0 maps nothing
+      "\\x63 \"Dingbats\" \\x00\n"
+      "3 \"Geneva\"\n",       // a second name replaces the first
+      {{3, 0, "Geneva/238"},  // code 0: family only
+       {3, 0xA5, "Geneva/183"},
+       {3, 'a', "Symbol/97"},
+       {3, 'b', "Geneva/98"},
+       {3, 'c', "Geneva/99"},
+       {40, 'a', "Chicago/97"},  // beyond the table: slot 0
+       {65535, 0, "Chicago/238"}});
   EXPECT_EQ(Lookup(7, 'a', "Symbol"), "Symbol/97");  // no name: kept
 }
 
 TEST(FontTable, SameAsSharesOneMap) {
-  TempDir dir;
-  UseFile(dir,
-          "5 \"Five\"\n\\x41 \\x42\n"
-          "7 \"Seven\"\n\\x41 \\x5A\nSameAs 5\n\\x43 \\x44\n"
-          "8 \"Eight\"\nSameAs 9\n\\x45 \\x46\n"  // 9 has no map: no effect
-          "9 \"Nine\"\nSameAs 9\n"
-          "8 \"Eight\"\nSameAs 8\n");     // its own map stays
-  EXPECT_EQ(Lookup(7, 'A'), "Seven/66");  // its own map was given up
-  EXPECT_EQ(Lookup(5, 'C'), "Five/68");   // added under 7, seen by 5
-  EXPECT_EQ(Lookup(7, 'C'), "Seven/68");
-  EXPECT_EQ(Lookup(8, 'E'), "Eight/70");
-  EXPECT_EQ(Lookup(8, 'A'), "Eight/65");
-  EXPECT_EQ(Lookup(9, 'E'), "Nine/69");
+  ExpectTable(
+      "5 \"Five\"\n\\x41 \\x42\n"
+      "7 \"Seven\"\n\\x41 \\x5A\nSameAs 5\n\\x43 \\x44\n"
+      "8 \"Eight\"\nSameAs 9\n\\x45 \\x46\n"  // 9 has no map
+      "9 \"Nine\"\nSameAs 9\n"
+      "8 \"Eight\"\nSameAs 8\n",  // its own map stays
+      {{7, 'A', "Seven/66"},      // its own map was given up
+       {5, 'C', "Five/68"},       // added under 7, seen by 5
+       {7, 'C', "Seven/68"},
+       {8, 'E', "Eight/70"},
+       {8, 'A', "Eight/65"},
+       {9, 'E', "Nine/69"}});
 }
 
 // Entries outside the 40 slots, or before the first font entry, are ignored.
 TEST(FontTable, EntriesOutsideTheTable) {
-  TempDir dir;
-  UseFile(dir,
-          "\\x41 \\x42\nSameAs 1\n"  // before any font entry
-          "1 \"One\"\n\\x41 \\x43\n"
-          "40 \"Forty\"\n\\x41 \\x44\nSameAs 1\n"
-          "4294967295 \"Minus\"\n\\x41 \\x45\n"  // wraps to -1
-          "2 \"Two\"\nSameAs 40\nSameAs 4294967295\n"
-          "4294967298 \"" +
-              std::string(80, 'W') + "\"\n");  // wraps to 2, cut to 63
-  EXPECT_EQ(Lookup(0, 'A'), "Times/65");
-  EXPECT_EQ(Lookup(1, 'A'), "One/67");
-  EXPECT_EQ(Lookup(2, 'A'), std::string(63, 'W') + "/65");
-  EXPECT_EQ(Lookup(40, 'A'), "Times/65");
+  ExpectTable(
+      "\\x41 \\x42\nSameAs 1\n"  // before any font entry
+      "1 \"One\"\n\\x41 \\x43\n"
+      "40 \"Forty\"\n\\x41 \\x44\nSameAs 1\n"
+      "4294967295 \"Minus\"\n\\x41 \\x45\n"  // wraps to -1
+      "2 \"Two\"\nSameAs 40\nSameAs 4294967295\n"
+      "4294967298 \"" +
+          std::string(80, 'W') + "\"\n",  // wraps to 2, cut to 63
+      {{0, 'A', "Times/65"},
+       {1, 'A', "One/67"},
+       {2, 'A', std::string(63, 'W') + "/65"},
+       {40, 'A', "Times/65"}});
 }
 
 // A folder of that name opens but reads as an empty file.
@@ -370,7 +357,7 @@ TEST(FontTable, AFolderReadsAsAnEmptyFile) {
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   ASSERT_EQ(system("mkdir pictfonts.cfg"), 0);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(Lookup(3, 'a'), "Times/97");
+  EXPECT_EQ(Lookup(3, 'a', "Times"), "Times/97");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
