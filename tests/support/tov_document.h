@@ -1,5 +1,4 @@
-// The expected TOV document around a drawing, and the objects in it, for
-// whole-output comparisons.
+// The expected TOV document around a drawing, for whole-output comparisons.
 #ifndef PICTTOTOV_TESTS_SUPPORT_TOV_DOCUMENT_H
 #define PICTTOTOV_TESTS_SUPPORT_TOV_DOCUMENT_H
 
@@ -32,29 +31,6 @@ inline std::string Epilog() {
 // The whole document of a picture with the default 200 x 100 test frame.
 inline std::string Document(const std::string &objects) {
   return Prolog(612, 792, 200, 100) + objects + Epilog();
-}
-
-// One object: "<Name", its attribute lines, ">".
-inline std::string Object(const std::string &name, const std::string &lines) {
-  return "<" + name + "\n" + lines + ">\n";
-}
-
-// Attribute lines of an outline without fill: pen width, separation, pen ink.
-inline std::string Framed(int sep = 0, int pen = 0,
-                          const std::string &width = "1.000") {
-  return "\t<Fill 15>\n\t<PenWidth " + width + ">\n\t<Separation " +
-         std::to_string(sep) + ">\n\t<Pen " + std::to_string(pen) + ">\n";
-}
-
-// Attribute lines of a fill without outline.
-inline std::string Filled(int sep = 0, int fill = 0) {
-  return "\t<Separation " + std::to_string(sep) + ">\n\t<Fill " +
-         std::to_string(fill) + ">\n\t<Pen 15>\n\t<PenWidth 0.015>\n";
-}
-
-// "\t<BRect x y width height>\n".
-inline std::string BRect(const std::string &box) {
-  return "\t<BRect " + box + ">\n";
 }
 
 }  // namespace tov
