@@ -9,7 +9,8 @@
 //   status N          exit status (default 0)
 //   err TEXT          one line of standard error, in order (default none)
 //   HEX ...           the opcodes: hex digits in groups, XX*N for N bytes XX,
-//                     "text" for its bytes; "#" starts a comment
+//                     (HEX ...)*N for N copies of a group, "text" for its
+//                     bytes; "#" starts a comment
 //   | TEXT            one line of a TOV document, for KIND tov
 //
 // KIND v1 or v2 wraps the opcodes in a picture of that version: the 512-byte
@@ -76,6 +77,16 @@ std::string LineBytes(const std::string &line) {
       bytes += pictbytes::Hex(hex) + line.substr(i + 1, end - i - 1);
       hex.clear();
       i = end;
+    } else if (line[i] == '(') {
+      size_t close = line.find(")*", i);
+      if (close == std::string::npos) throw std::invalid_argument(line);
+      size_t end = 0;
+      int count = std::stoi(line.substr(close + 2), &end);
+      bytes += pictbytes::Hex(hex);
+      hex.clear();
+      const std::string group = LineBytes(line.substr(i + 1, close - i - 1));
+      for (int copy = 0; copy < count; ++copy) bytes += group;
+      i = close + 1 + end;
     } else if (line[i] == '*') {
       size_t end = 0;
       int count = std::stoi(line.substr(i + 1), &end);
