@@ -35,24 +35,18 @@ class StringSink : public tovpreview::Sink {
   std::string text;
 };
 
-void appendWord(std::string &out, uint32_t word) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    out.push_back(static_cast<char>((word >> shift) & 0xFF));
-  }
-}
-
+// Strict base64: padding '=' only at the end, nothing outside the alphabet.
 std::string fromBase64(const std::string &text) {
+  static const std::string kDigits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  if (text.size() % 4 != 0) return "bad length";
+  size_t end = text.find_last_not_of('=') + 1;
   std::string out;
   uint32_t bits = 0;
   int held = 0;
-  for (char c : text) {
-    int value = c >= 'A' && c <= 'Z'   ? c - 'A'
-                : c >= 'a' && c <= 'z' ? c - 'a' + 26
-                : c >= '0' && c <= '9' ? c - '0' + 52
-                : c == '+'             ? 62
-                : c == '/'             ? 63
-                                       : -1;
-    if (value < 0) continue;
+  for (size_t i = 0; i < end; ++i) {
+    size_t value = kDigits.find(text[i]);
+    if (value == std::string::npos) return "bad base64 digit";
     bits = bits << 6 | static_cast<uint32_t>(value);
     held += 6;
     if (held >= 8) {
@@ -74,56 +68,16 @@ Outcome Preview(const std::string &tov) {
   return outcome;
 }
 
-std::string Objects(const std::string &objects) {
-  return "<Units Upt >\n" + objects;
+std::string Facet(const std::string &bytes) {
+  return "=QuireImage\n&%v\n" + imagebytes::Encode(bytes) + "=EndInset\n";
 }
 
-std::string RunLengthEncode(const std::string &rows) {
-  std::string out;
-  for (size_t i = 0; i < rows.size();) {
-    auto byte = static_cast<uint8_t>(rows[i]);
-    size_t n = 1;
-    while (byte != 0x80 && n < 255 && i + n < rows.size() &&
-           static_cast<uint8_t>(rows[i + n]) == byte) {
-      ++n;
-    }
-    if (byte == 0x80) {
-      out += std::string("\x80\x00", 2);
-    } else if (n < 4) {
-      out.append(n, static_cast<char>(byte));
-    } else {
-      out += '\x80';
-      out += static_cast<char>(n - 1);
-      out += static_cast<char>(byte);
-    }
-    i += n;
-  }
-  return out;
+std::string Imported(const std::string &facet, const std::string &brect) {
+  return "<Units Upt >\n" + imagebytes::kImportHead + facet +
+         imagebytes::ImportTail(brect);
 }
 
-// The filter's own encoder, whose output the image tests pin.
-std::string EncodeFacetBytes(const std::string &bytes) {
-  return imagebytes::Encode(bytes) + "=EndInset\n";
-}
-
-std::string Facet(uint32_t width, uint32_t height, uint32_t depth,
-                  const std::string &rows, const std::string &map) {
-  std::string bytes;
-  for (uint32_t word :
-       {0x59A66A95u, width, height, depth, 0u, 2u, map.empty() ? 0u : 2u,
-        static_cast<uint32_t>(map.size())}) {
-    appendWord(bytes, word);
-  }
-  bytes += map + RunLengthEncode(rows);
-  return "=QuireImage\n&%v\n" + EncodeFacetBytes(bytes);
-}
-
-std::string ImportObject(const std::string &facet, const std::string &brect) {
-  return imagebytes::kImportHead + facet + imagebytes::ImportTail(brect);
-}
-
-std::vector<std::string> ImagePixels(const std::string &svg,
-                                     std::vector<uint32_t> *widths) {
+std::vector<std::string> ImagePixels(const std::string &svg) {
   static const std::string kPrefix = "data:image/png;base64,";
   std::vector<std::string> images;
   for (size_t at = svg.find(kPrefix); at != std::string::npos;
@@ -133,16 +87,13 @@ std::vector<std::string> ImagePixels(const std::string &svg,
         fromBase64(svg.substr(begin, svg.find('"', begin) - begin));
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) {
-      images.push_back("unreadable PNG");
-      continue;
+    std::string pixels = "unreadable PNG";
+    if (png_image_begin_read_from_memory(&image, png.data(), png.size())) {
+      image.format = PNG_FORMAT_RGB;
+      pixels.assign(PNG_IMAGE_SIZE(image), '\0');
+      if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        pixels = "unreadable PNG";
     }
-    image.format = PNG_FORMAT_RGB;
-    std::string pixels(PNG_IMAGE_SIZE(image), '\0');
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-      pixels = "unreadable PNG";
-    }
-    if (widths) widths->push_back(image.width);
     images.push_back(pixels);
   }
   return images;

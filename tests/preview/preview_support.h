@@ -1,5 +1,5 @@
 // Helpers of the tovpreview tests: running the previewer in-process, writing
-// image facets by hand and reading the pixels back out of the SVG.
+// image facets and reading the pixels back out of the SVG.
 #ifndef PICTTOTOV_TESTS_PREVIEW_PREVIEW_SUPPORT_H
 #define PICTTOTOV_TESTS_PREVIEW_PREVIEW_SUPPORT_H
 
@@ -19,27 +19,17 @@ struct Outcome {
 // the reads.
 Outcome Preview(const std::string &tov);
 
-// The objects of a frame-contents document around `objects`.
-std::string Objects(const std::string &objects);
+// The lines of an image facet, "=QuireImage" to "=EndInset", carrying
+// `bytes` (raster header, colour map, run-length encoded rows).
+std::string Facet(const std::string &bytes);
 
-// The lines of an image facet, "=QuireImage" to "=EndInset", holding a
-// width x height raster of depth 1 or 8; `rows` holds the unencoded rows, each
-// padded to 16 bits; `map` is empty or 768 bytes (reds, greens, blues).
-std::string Facet(uint32_t width, uint32_t height, uint32_t depth,
-                  const std::string &rows, const std::string &map = "");
-
-// The text encoding of a facet's bytes: the data lines and "=EndInset".
-std::string EncodeFacetBytes(const std::string &bytes);
-
-// The run-length encoding of raster rows.
-std::string RunLengthEncode(const std::string &rows);
-
-// An ImportObject holding `facet`, placed at the given rectangle.
-std::string ImportObject(const std::string &facet, const std::string &brect);
+// A frame-contents document of one ImportObject holding `facet`, placed at
+// `brect`; its facet begins on line 7.
+std::string Imported(const std::string &facet,
+                     const std::string &brect = "0 0 1 1");
 
 // The pixels of every PNG data URI of `svg`, as RGB bytes, row after row.
-std::vector<std::string> ImagePixels(const std::string &svg,
-                                     std::vector<uint32_t> *widths = nullptr);
+std::vector<std::string> ImagePixels(const std::string &svg);
 
 }  // namespace previewtest
 
