@@ -103,6 +103,9 @@ std::vector<std::string> ImagePixels(const std::string &svg) {
     size_t begin = at + kPrefix.size();
     std::string png =
         fromBase64(svg.substr(begin, svg.find('"', begin) - begin));
+    // Bytes after the end chunk are a fault of the base64, not of the PNG.
+    if (png.size() < 8 || png.substr(png.size() - 8) != "IEND\xAE\x42\x60\x82")
+      png.clear();
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     std::string pixels = "unreadable PNG";
