@@ -1,0 +1,290 @@
+// The previewer run in-process: documents it cannot read (a message naming
+// the line, status 1), and image facets built in the facet format, decoded
+// and read back out of the SVG's PNG pixel for pixel.
+#include "preview/preview.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "image/image_bytes.h"
+
+namespace {
+
+using imagebytes::RasterHeader;
+
+struct Outcome {
+  int status = -1;
+  std::string svg;
+  std::string message;
+};
+
+class PieceSource : public tovpreview::Source {
+ public:
+  explicit PieceSource(const std::string &text) : text_(text) {}
+  size_t Read(char *into, size_t size) override {
+    size_t n = std::min({size, text_.size() - at_, piece_});
+    text_.copy(into, n, at_);
+    at_ += n;
+    piece_ = piece_ % 7 + 3;  // pieces of 3 to 9 bytes
+    return n;
+  }
+
+ private:
+  const std::string &text_;
+  size_t at_ = 0;
+  size_t piece_ = 1;
+};
+
+class StringSink : public tovpreview::Sink {
+ public:
+  void Write(const char *data, size_t size) override {
+    text.append(data, size);
+  }
+  std::string text;
+};
+
+// Strict base64: padding '=' only at the end, nothing outside the alphabet.
+std::string fromBase64(const std::string &text) {
+  static const std::string kDigits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  if (text.size() % 4 != 0) return "bad length";
+  size_t end = text.find_last_not_of('=') + 1;
+  std::string out;
+  uint32_t bits = 0;
+  int held = 0;
+  for (size_t i = 0; i < end; ++i) {
+    size_t value = kDigits.find(text[i]);
+    if (value == std::string::npos) return "bad base64 digit";
+    bits = bits << 6 | static_cast<uint32_t>(value);
+    held += 6;
+    if (held >= 8) {
+      held -= 8;
+      out.push_back(static_cast<char>((bits >> held) & 0xFF));
+    }
+  }
+  return out;
+}
+
+// Runs the previewer on `tov`, fed in small pieces so that tokens straddle
+// the reads.
+Outcome Preview(const std::string &tov) {
+  PieceSource source(tov);
+  StringSink sink;
+  Outcome outcome;
+  outcome.status = tovpreview::Preview(source, sink, outcome.message);
+  outcome.svg = sink.text;
+  return outcome;
+}
+
+// The lines of an image facet, "=QuireImage" to "=EndInset", carrying
+// `bytes` (raster header, colour map, run-length encoded rows).
+std::string Facet(const std::string &bytes) {
+  return "=QuireImage\n&%v\n" + imagebytes::Encode(bytes) + "=EndInset\n";
+}
+
+// A frame-contents document of one ImportObject holding `facet`, placed at
+// `brect`; its facet begins on line 7.
+std::string Imported(const std::string &facet,
+                     const std::string &brect = "0 0 1 1") {
+  return "<Units Upt >\n" + imagebytes::kImportHead + facet +
+         imagebytes::ImportTail(brect);
+}
+
+// The pixels of every PNG data URI of `svg`, as RGB bytes, row after row.
+std::vector<std::string> ImagePixels(const std::string &svg) {
+  static const std::string kPrefix = "data:image/png;base64,";
+  std::vector<std::string> images;
+  for (size_t at = svg.find(kPrefix); at != std::string::npos;
+       at = svg.find(kPrefix, at + 1)) {
+    size_t begin = at + kPrefix.size();
+    std::string png =
+        fromBase64(svg.substr(begin, svg.find('"', begin) - begin));
+    // Bytes after the end chunk are a fault of the base64, not of the PNG.
+    if (png.size() < 8 || png.substr(png.size() - 8) != "IEND\xAE\x42\x60\x82")
+      png.clear();
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::string pixels = "unreadable PNG";
+    if (png_image_begin_read_from_memory(&image, png.data(), png.size())) {
+      image.format = PNG_FORMAT_RGB;
+      pixels.assign(PNG_IMAGE_SIZE(image), '\0');
+      if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        pixels = "unreadable PNG";
+    }
+    images.push_back(pixels);
+  }
+  return images;
+}
+
+const std::string kUnits = "<Units Upt >\n";
+const std::string kRect =
+    kUnits + "<Rectangle\n\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n";
+
+// A raster header of eight words.
+std::string words(std::vector<uint32_t> values) {
+  std::string bytes;
+  for (uint32_t value : values) bytes += pictbytes::U32(value);
+  return bytes;
+}
+
+TEST(PreviewErrors, MessageWithTheLineNumber) {
+  const uint32_t kMagic = 0x59A66A95;
+  // Documents and their whole messages.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {kRect + "<TextLine\n\t<String `abc>\n>\n",
+       "line 7: string not closed before the end"},
+      {kRect + "< Rectangle\n", "line 6: '<' without a statement name"},
+      {kRect + ">\n", "line 6: '>' closes no statement"},
+      {kRect + "<Ellipse\n\t<Fill 0>\n",
+       "line 8: document ends inside <Ellipse> of line 6"},
+      {kUnits + "<Rectangle\n\t<BRect 0 0 1x 1>\n>\n",
+       "line 3: <BRect>: '1x' is not a number"},
+      {kUnits + "<Rectangle\n\t<BRect 0 0 1>\n>\n",
+       "line 3: <BRect> needs 4 values"},
+      {kUnits + "<Rectangle\n\t<Fill 16>\n>\n",
+       "line 3: <Fill> 16 is not a whole number from 0 to 15"},
+      {kUnits + "\n\n<Ellipse\n\t<Separation 8>\n>\n",
+       "line 5: <Separation> 8 is not a whole number from 0 to 7"},
+      {kUnits +
+           "<PolyLine\n\t<NumPoints 3>\n\t<Point 0 0 >\n\t<Point 1 1 >\n>\n",
+       "line 2: <PolyLine> has 2 points but NumPoints 3"},
+      {kUnits + "stray\n", "line 2: value 'stray' outside any statement"},
+      {kRect + "&00\n", "line 6: facet line outside an <ImportObject>"},
+      {Imported("=QuireImage\n&Y\n=EndInset\n"),
+       "line 8: image facet without its '&%v' line"},
+      {Imported("=QuireImage\n&%v\n&Y\\x00\\x\n"),
+       "line 10: image facet begun on line 7 not ended with '=EndInset'"},
+      {Imported(Facet(words({1, 2, 3, 4, 5, 6, 7, 8}))),
+       "line 9: image facet without the raster magic number 59A66A95"},
+      {Imported(Facet(RasterHeader(2, 2, 4))),
+       "line 9: image facet of depth 4 (1 or 8 expected)"},
+      {Imported(Facet(words({kMagic, 2, 2, 8, 0, 1, 0, 0}))),
+       "line 9: image facet of type 1 (2, run-length encoded, expected)"},
+      {Imported(Facet(RasterHeader(70000, 2, 1))),
+       "line 9: image facet of 70000 by 2 pixels is too large"},
+      {Imported(Facet(words({kMagic, 2, 2, 1, 0, 2, 2, 768}))),
+       "line 9: image facet with a colour map of 768 bytes"},
+      {Imported(Facet(RasterHeader(16, 3, 1) + "AAAA")),
+       "line 10: image facet ends after 2 of 3 rows"},
+      {Imported(Facet(RasterHeader(16, 1, 1) + "ABC")),
+       "line 9: image facet holds more data than its 16 by 1 pixels"},
+      {Imported("=QuireImage\n&%v\n&\\xA\n=EndInset\n"),
+       "line 9: image facet: broken hexadecimal digits"},
+      {Imported("=QuireImage\n&%v\n&\\q\n=EndInset\n"),
+       "line 9: image facet: unknown escape '\\q'"},
+  };
+  for (const auto &[tov, message] : cases) {
+    Outcome outcome = Preview(tov);
+    EXPECT_EQ(outcome.status, 1) << tov;
+    EXPECT_EQ(outcome.message, message);
+  }
+}
+
+// Every prefix of a document with every kind of object either previews or
+// fails with a message; none crashes.
+TEST(PreviewErrors, EveryPrefixEndsCleanly) {
+  const std::string tov =
+      kRect +
+      "<TextLine\n\t<TLOrigin 1 2>\n\t<Font \n\t\t<FFamily `T'>\n\t>\n"
+      "\t<String `a\\'\\x41 '>\n>\n" +
+      imagebytes::kImportHead +
+      Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4)) +
+      imagebytes::ImportTail("0 0 1 1");
+  int failed = 0;
+  for (size_t n = 0; n < tov.size(); ++n) {
+    Outcome outcome = Preview(tov.substr(0, n));
+    ASSERT_TRUE(outcome.status == 0 || outcome.message.rfind("line ", 0) == 0)
+        << n;
+    failed += outcome.status;
+  }
+  EXPECT_GT(failed, 0);
+  EXPECT_EQ(Preview(tov).status, 0);
+}
+
+struct Picture {
+  const char *what;
+  uint32_t width, height, depth;
+  std::string rows;  // unencoded, each padded to 16 bits
+  std::string data;  // run-length encoded rows; empty: `rows`, 0x80 escaped
+};
+
+// The run-length encoding of `rows` without runs: 0x80 is written 0x80 0x00.
+std::string escaped(const std::string &rows) {
+  std::string out;
+  for (char c : rows)
+    out += c == '\x80' ? std::string("\x80\x00", 2) : std::string(1, c);
+  return out;
+}
+
+// RGB pixels that the rows stand for: at depth 1 ink is black on white, at
+// depth 8 a byte indexes the map's reds, greens and blues.
+std::string expectedPixels(const Picture &p, const std::string &map) {
+  std::string rgb;
+  size_t rowLength = (p.width * p.depth + 15) / 16 * 2;
+  for (uint32_t y = 0; y < p.height; ++y) {
+    for (uint32_t x = 0; x < p.width; ++x) {
+      auto byte = static_cast<uint8_t>(p.rows[y * rowLength + x * p.depth / 8]);
+      if (p.depth == 1) {
+        rgb.append(3, byte & (0x80 >> x % 8) ? '\0' : '\xFF');
+      } else {
+        for (int c = 0; c < 3; ++c) rgb.push_back(map[c * 256 + byte]);
+      }
+    }
+  }
+  return rgb;
+}
+
+TEST(PreviewFacet, DecodedBackToTheExactPixels) {
+  std::string map(768, '\0');
+  for (int i = 0; i < 256; ++i) {
+    map[i] = static_cast<char>(i);              // red rises
+    map[256 + i] = static_cast<char>(255 - i);  // green falls
+    map[512 + i] = static_cast<char>(i * 7);
+  }
+  std::string mixed, bits;
+  for (int i = 0; i < 40 * 3; ++i) {
+    // Text bytes, a backslash, a line feed, 0x80, runs and binary bytes.
+    static const char kBytes[] = "AB\\\n\x80\x80\x80zzzzz\x01\xFE\t%&=";
+    mixed.push_back(kBytes[(i * 5 + i / 7) % (sizeof kBytes - 1)]);
+  }
+  for (int i = 0; i < 4 * 6; ++i) bits.push_back(static_cast<char>(i * 37));
+  const std::vector<Picture> pictures = {
+      {"depth 1, 25 wide (rows of 4 bytes)", 25, 6, 1, bits, ""},
+      {"depth 8 with mixed bytes", 40, 3, 8, mixed, ""},
+      {"depth 8, runs spanning rows, a run of 0x80", 300, 2, 8,
+       std::string(450, '\x11') + std::string(150, '\x80'),
+       "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"},
+  };
+  for (const Picture &p : pictures) {
+    std::string bytes = RasterHeader(p.width, p.height, p.depth) +
+                        (p.depth == 8 ? map : "") +
+                        (p.data.empty() ? escaped(p.rows) : p.data);
+    Outcome outcome =
+        Preview(Imported(Facet(bytes), "10.000 20.000 50.000 25.000"));
+    ASSERT_EQ(outcome.status, 0) << p.what << ": " << outcome.message;
+    EXPECT_TRUE(ImagePixels(outcome.svg) ==
+                std::vector<std::string>{expectedPixels(p, map)})
+        << p.what;
+    EXPECT_NE(outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" "
+                               "height=\"25\"/>"),
+              std::string::npos)
+        << p.what;
+  }
+}
+
+// An image of no pixels, and a facet of another kind, draw nothing.
+TEST(PreviewFacet, EmptyAndForeignFacetsDrawNothing) {
+  for (const std::string &facet :
+       {Facet(RasterHeader(0, 5, 1)), Facet(RasterHeader(7, 0, 1)),
+        std::string("=OtherInset\n&whatever \\x00\n=EndInset\n")}) {
+    Outcome outcome = Preview(Imported(facet));
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    EXPECT_EQ(outcome.svg.find("<image"), std::string::npos) << facet;
+  }
+}
+
+}  // namespace
