@@ -1,7 +1,9 @@
 // The facet writer: the text encoding with its look-ahead, line lengths and
-// hexadecimal stretches, and the run-length encoding of the rows.
+// hexadecimal stretches, and a facet cut short by a failing output. (The
+// facets of every kind of image are pinned by the image and full cases.)
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,13 +18,7 @@
 
 namespace {
 
-using imagebytes::BitMap;
 using imagebytes::Encode;
-using imagebytes::FacetBytes;
-using imagebytes::ImportTail;
-using imagebytes::kImportHead;
-using imagebytes::Placement;
-using imagebytes::RasterHeader;
 using pictbytes::Hex;
 using testchannels::Channels;
 
@@ -59,40 +55,39 @@ TEST(Facet, TextEncoding) {
   for (const auto &c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
 }
 
-// The encoded rows of a depth-1 image whose picture rows are `rows`,
-// unpacked, rowBytes bytes each.
-std::string EncodedRows(int rowBytes, int height, const std::string &rows) {
-  Version = 1;
-  Channels channels(BitMap(rowBytes, height, rowBytes * 8) +
-                    Placement(0, 0, 1, 1) + rows);
-  op_BitsRect();
-  std::string bytes = FacetBytes(channels.Output());
-  EXPECT_EQ(bytes.substr(0, 32),
-            RasterHeader(static_cast<uint32_t>(rowBytes * 8),
-                         static_cast<uint32_t>(height), 1));
-  return bytes.substr(32);
-}
-
-TEST(Facet, RunLengthEncoding) {
-  const struct {
-    int rowBytes, height;
-    std::string rows, encoded;
-  } cases[] = {
-      // Runs of 1 to 3 are written out, from 4 on escaped with their count.
-      {4, 2, Hex("01 02 02 03 03 03 04 04"), Hex("01 0202 030303 04 04")},
-      {6, 1, Hex("07 07 07 07 00 05"), Hex("80 03 07 00 05")},
-      // A run goes on across a row end.
-      {4, 2, Hex("11 22 33 33 33 33 44 55"), Hex("11 22 80 03 33 44 55")},
-      // 0x80 is never a run: each one is escaped on its own.
-      {4, 1, Hex("80 80 80 01"), Hex("8000 8000 8000 01")},
-      // Runs end at 255 bytes.
-      {6, 50, std::string(300, '\0'), Hex("80 FE 00 80 2C 00")},
-      {4, 64, std::string(256, '\x07'), Hex("80 FE 07 07")},
-      {4, 64, std::string(255, '\x09') + "\x0A", Hex("80 FE 09 0A")},
+// Long data of text, noise, backslashes and line feeds, over many blocks of
+// the store: fed at once, byte by byte or in pieces of 13 it gives the same
+// text, and every line holds at most 81 characters after its '&' (a line
+// ended by an encoded line feed ends in "\n").
+TEST(Facet, LongDataWholeOrInPieces) {
+  const std::string alphabets[] = {"abcdefghijklmnopqrstuvwxyz", "", "\\qq",
+                                   "\n !#09AZaz{~"};
+  std::string bytes;
+  uint32_t state = 7;
+  auto next = [&state] {
+    return (state = state * 1664525u + 1013904223u) >> 24;
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(EncodedRows(c.rowBytes, c.height, c.rows), c.encoded)
-        << c.rows.size() << " bytes";
+  for (int stretch = 0; stretch < 400; ++stretch) {
+    const std::string &alphabet = alphabets[stretch % 4];
+    for (uint32_t length = next() + 1; length > 0; --length) {
+      uint32_t noise = next();
+      bytes += alphabet.empty() ? static_cast<char>(noise)
+                                : alphabet[noise % alphabet.size()];
+    }
+  }
+  ASSERT_GT(bytes.size(), 3u * kPendingSize);
+  const std::string whole = Encode(bytes);
+  EXPECT_EQ(Encode(bytes, 1), whole);
+  EXPECT_EQ(Encode(bytes, 13), whole);
+  size_t lines = 0;
+  for (size_t at = 0; at < whole.size(); ++lines) {
+    size_t end = whole.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    ASSERT_EQ(whole[at], '&') << "line " << lines;
+    EXPECT_LE(end - at - 1, 81u) << "line " << lines;
+    at = end + 1;
+  }
+  EXPECT_GT(lines, 500u);
 }
 
 // An output that takes no byte: the facet ends without its closing line,
@@ -100,8 +95,10 @@ TEST(Facet, RunLengthEncoding) {
 TEST(Facet, WriteFailure) {
   ASSERT_TRUE(srefixture::Load());
   Version = 2;
-  Channels channels(BitMap(3, 3, 24) + Placement(0, 0, 2, 16) +
-                    Hex("000000 FFFFFF 123456") + Hex("AA 0099"));
+  // Row bytes and bounds; source, destination and mode; rows, pad, opcode.
+  Channels channels(Hex("0003 0000 0000 0003 0018") +
+                    Hex("0000 0000 0001 0001 0000 0000 0002 0010 0000") +
+                    Hex("000000 FFFFFF 123456 AA 0099"));
   Channel full;
   full.stream = std::fopen("/dev/full", "w");
   ASSERT_NE(full.stream, nullptr);
