@@ -41,6 +41,15 @@ inline std::string PixMap(int rowBytes, int height, int width, int pixelSize,
   return bytes;
 }
 
+// The eight-word raster header of a facet: run-length encoded (type 2),
+// with a colour map of 3 x 256 bytes at depth 8.
+inline std::string RasterHeader(uint32_t width, uint32_t height,
+                                uint32_t depth) {
+  bool map = depth == 8;
+  return U32(0x59A66A95) + U32(width) + U32(height) + U32(depth) + U32(0) +
+         U32(2) + U32(map ? 2 : 0) + U32(map ? 768 : 0);
+}
+
 // The lines around a facet in an ImportObject.
 inline const std::string kImportHead =
     "<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"

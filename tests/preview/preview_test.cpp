@@ -1,6 +1,7 @@
 // The previewer run in-process: documents it cannot read (a message naming
-// the line, status 1), and image facets built in the facet format, decoded
-// and read back out of the SVG's PNG pixel for pixel.
+// the line, status 1), and image facets, built in the facet format or
+// written by the filter, decoded and read back out of the SVG's PNG pixel
+// for pixel.
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "image/image_bytes.h"
+#include "support/pict_bytes.h"
+#include "support/run_filter.h"
 
 namespace {
 
@@ -285,6 +288,54 @@ TEST(PreviewFacet, EmptyAndForeignFacetsDrawNothing) {
     ASSERT_EQ(outcome.status, 0) << outcome.message;
     EXPECT_EQ(outcome.svg.find("<image"), std::string::npos) << facet;
   }
+}
+
+// Round trip: a built picture's images go through the filter into facets,
+// the previewer decodes them, and the pixels that come out are the pixels
+// the picture holds: an 8-bit pixel map with a colour per index, and a 1-bit
+// bitmap (ink black, no ink white), both 37 x 5.
+TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
+  constexpr int kWidth = 37, kHeight = 5, kRowBytes8 = 38, kRowBytes1 = 8;
+  std::vector<imagebytes::Rgb> colors;
+  for (int i = 0; i < 256; ++i)
+    colors.push_back({i * 257, (255 - i) * 257, (i * 7 & 0xFF) * 257});
+  std::string rows8, rows1, colour, bits;
+  for (int y = 0; y < kHeight; ++y) {
+    std::string row8, row1;
+    for (int x = 0; x < kRowBytes8; ++x) {
+      int index = x < 12 ? 0x80 : (x * 31 + y * 7) & 0xFF;
+      row8 += static_cast<char>(index);
+      if (x < kWidth)
+        colour += {static_cast<char>(index), static_cast<char>(255 - index),
+                   static_cast<char>(index * 7 & 0xFF)};
+    }
+    for (int x = 0; x < kRowBytes1; ++x)
+      row1 += static_cast<char>((x * 0x35 + y) & 0xFF);
+    for (int x = 0; x < kWidth; ++x)
+      bits.append(3, row1[x / 8] & (0x80 >> (x % 8)) ? '\0' : '\xFF');
+    rows8 += pictbytes::PackedRow(row8);
+    rows1 += pictbytes::PackedRow(row1);
+  }
+  const std::string placement = pictbytes::RectBytes(0, 0, kHeight, kWidth) +
+                                pictbytes::RectBytes(10, 10, 15, 47) +
+                                pictbytes::U16(0);
+  auto even = [](std::string data) {
+    return data.size() % 2 ? data + '\0' : data;
+  };
+  const std::string picture = pictbytes::PictV2(
+      pictbytes::U16(0x98) +
+          even(imagebytes::PixMap(kRowBytes8, kHeight, kWidth, 8, colors) +
+               placement + rows8) +
+          pictbytes::U16(0x98) +
+          even(imagebytes::BitMap(kRowBytes1, kHeight, kWidth) + placement +
+               rows1),
+      {}, /*header=*/false);
+  runfilter::Result converted = runfilter::Run(picture, {"-aframe"});
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  Outcome outcome = Preview(converted.out);
+  ASSERT_EQ(outcome.status, 0) << outcome.message;
+  EXPECT_TRUE(ImagePixels(outcome.svg) ==
+              (std::vector<std::string>{colour, bits}));
 }
 
 }  // namespace
