@@ -96,7 +96,6 @@ TEST(PrintfLibraryMatch, IntegersHexBytesAndStatements) {
     Compare("%d", value);
     Compare("%hd", value);
     Compare("%02x", value);
-    Compare("%02x", value & 0xFF);
   }
   Compare("\t<BRect %.3f %.3f %.3f %.3f>\n", 1.5, -0.0004, 1e13, 72.0625);
   Compare("<%s|%5d|%hd|%.2f|%e|%02x%02x>", "Times", 42, -1, 0.125, 3.5, 7, 255);
