@@ -1,4 +1,4 @@
-// Memory, warnings and the string helpers.
+// Memory and the string helpers.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -16,7 +16,6 @@ TEST(Memory, AllocationCopyAndRelease) {
   EXPECT_EQ(V_Free(block), 0);
   EXPECT_EQ(block, nullptr);
   EXPECT_EQ(V_Free(block), -1);
-  EXPECT_EQ(VokFree(nullptr), -1);
   // Overlapping bytes are moved either way.
   char text[] = "abcdefgh";
   EXPECT_EQ(V_CopyPtr(text, text + 2, 5), 0);
@@ -38,7 +37,7 @@ TEST(Memory, OversizedRequestsAbortSilently) {
               testing::KilledBySignal(SIGABRT), "^$");
 }
 
-TEST(Strings, BoundedCopiesAndWarnings) {
+TEST(Strings, BoundedCopies) {
   char buffer[8] = "ZZZZZZZ";
   EXPECT_EQ(V_StrCpyN(buffer, "abcdef", 4), 3);
   EXPECT_STREQ(buffer, "abc");
@@ -47,10 +46,6 @@ TEST(Strings, BoundedCopiesAndWarnings) {
   EXPECT_STREQ(buffer, "abc");
   EXPECT_EQ(V_StrCpyN(buffer, nullptr, 4), 0);
   EXPECT_STREQ(buffer, "");
-  testing::internal::CaptureStderr();
-  V_Warning("warn, no line end");
-  V_Warning(nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "warn, no line end");
 }
 
 }  // namespace
