@@ -24,8 +24,8 @@ TEST(Memory, AllocationCopyAndRelease) {
   EXPECT_EQ(V_CopyPtr(nullptr, text, 1), -1);
 }
 
-// Requests above the limit end the process without a word, whatever the
-// pointers: a count times a size is taken in 32 bits.
+// Requests above the limit end the process without a word (V_Alloc's: see
+// channel_test.cpp); the size is checked before the pointers.
 TEST(Memory, OversizedRequestsAbortSilently) {
   EXPECT_EXIT(V_Calloc(0x10000u, 0x8000u, 0), testing::KilledBySignal(SIGABRT),
               "^$");
