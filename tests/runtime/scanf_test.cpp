@@ -53,13 +53,14 @@ TEST(Sscanf, IntegerConversions) {
 }
 
 TEST(Sscanf, LengthModifiers) {
-  int32_t wide[2] = {kUntouched, kUntouched};
+  alignas(int32_t) unsigned char bytes[4] = {0xAA, 0xAA, 0xAA, 0xAA};
   int16_t count = 0;
-  EXPECT_EQ(V_Sscanf("  70000 rest", "%hd%hn", &wide[0], &count), 1);
+  EXPECT_EQ(V_Sscanf("  70000 rest", "%hd%hn", bytes, &count), 1);
   int16_t narrow = 0;
-  std::memcpy(&narrow, &wide[0], sizeof narrow);
+  std::memcpy(&narrow, bytes, sizeof narrow);
   EXPECT_EQ(narrow, 4464);  // 70000 - 65536, in the first two bytes only
-  EXPECT_EQ(wide[1], kUntouched);
+  EXPECT_EQ(bytes[2], 0xAA);
+  EXPECT_EQ(bytes[3], 0xAA);
   EXPECT_EQ(count, 7);
 
   float single = 0;
