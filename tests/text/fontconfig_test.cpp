@@ -264,7 +264,7 @@ TEST(FontTable, Lookups) {
       // SameAs shares one map.
       {"5 \"Five\"\n\\x41 \\x42\n"
        "7 \"Seven\"\n\\x41 \\x5A\nSameAs 5\n\\x43 \\x44\n"
-       "8 \"Eight\"\nSameAs 9\n\\x45 \\x46\n"  // 9 has no map
+       "8 \"Eight\"\n\\x47 \\x48\nSameAs 9\n\\x45 \\x46\n"  // 9 has no map
        "9 \"Nine\"\nSameAs 9\n"
        "8 \"Eight\"\nSameAs 8\n",  // its own map stays
        {{7, 'A', "Seven/66"},      // its own map was given up
@@ -272,6 +272,7 @@ TEST(FontTable, Lookups) {
         {7, 'C', "Seven/68"},
         {8, 'E', "Eight/70"},
         {8, 'A', "Eight/65"},
+        {8, 'G', "Eight/72"},
         {9, 'E', "Nine/69"}}},
       // Entries outside the 40 slots, or before the first font entry, are
       // ignored.
