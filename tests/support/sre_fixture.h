@@ -52,30 +52,25 @@ inline std::string SreBytes(const std::map<int, std::string> &texts) {
   return SreFile(static_cast<uint32_t>(texts.size()), index, lines);
 }
 
-// Writes `<programPath>.sre`, the first file a program started as
-// programPath looks for.
-inline void Write(const std::string &programPath,
-                  const std::map<int, std::string> &texts = Texts()) {
-  std::ofstream(programPath + ".sre", std::ios::binary) << SreBytes(texts);
-}
-
 // Options that start the filter as <dir>/picttotov, with the test messages
-// beside it and <dir> as the working directory.
+// beside it (<dir>/picttotov.sre, the first file it looks for) and <dir> as
+// the working directory.
 inline runfilter::Options WithMessages(const runfilter::TempDir &dir,
                                        runfilter::Options::Input input) {
   runfilter::Options options;
   options.input = input;
   options.argv0 = dir.path() + "/picttotov";
   options.workdir = dir.path();
-  Write(options.argv0);
+  std::ofstream(options.argv0 + ".sre", std::ios::binary) << SreBytes(Texts());
   return options;
 }
 
 // Loads `texts` into this process's string resources; true on success.
 inline bool Load(const std::map<int, std::string> &texts = Texts()) {
   runfilter::TempDir dir;
-  Write(dir.path() + "/picttotov", texts);
-  return V_SrInit((dir.path() + "/picttotov").c_str(), "usenglish") == 0;
+  const std::string program = dir.path() + "/picttotov";
+  std::ofstream(program + ".sre", std::ios::binary) << SreBytes(texts);
+  return V_SrInit(program.c_str(), "usenglish") == 0;
 }
 
 // The usage text (messages 1011 to 1020) as the test messages read.
