@@ -1,11 +1,10 @@
-// Image operands as the picture stores them and the facet text encoding of
-// the filter, for the image and previewer tests.
+// Facets as the filter encodes them and as a document carries them, for the
+// facet and previewer tests.
 #ifndef PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 #define PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "driver/driver.h"
 #include "image/facet_encoder.h"
@@ -14,32 +13,7 @@
 
 namespace imagebytes {
 
-using pictbytes::RectBytes;
-using pictbytes::U16;
 using pictbytes::U32;
-
-struct Rgb {
-  int red, green, blue;  // 16-bit components
-};
-
-// A bitmap's row bytes and bounds (top 0, left 0).
-inline std::string BitMap(int rowBytes, int height, int width) {
-  return U16(rowBytes) + RectBytes(0, 0, height, width);
-}
-
-// A pixel map up to its colour table, and the table.
-inline std::string PixMap(int rowBytes, int height, int width, int pixelSize,
-                          const std::vector<Rgb> &colors, int cmpCount = 1) {
-  std::string bytes = U16(rowBytes | 0x8000) + RectBytes(0, 0, height, width);
-  bytes += U16(0) + U16(0) + U32(0) + U32(0x480000) + U32(0x480000) + U16(0);
-  bytes += U16(pixelSize) + U16(cmpCount);
-  bytes += U16(pixelSize) + U32(0) + U32(0) + U32(0);
-  bytes += U32(0) + U16(0) + U16(static_cast<int>(colors.size()) - 1);
-  for (size_t i = 0; i < colors.size(); ++i)
-    bytes += U16(static_cast<int>(i)) + U16(colors[i].red) +
-             U16(colors[i].green) + U16(colors[i].blue);
-  return bytes;
-}
 
 // The eight-word raster header of a facet: run-length encoded (type 2),
 // with a colour map of 3 x 256 bytes at depth 8.

@@ -18,6 +18,8 @@
 namespace {
 
 using imagebytes::RasterHeader;
+using pictbytes::RectBytes;
+using pictbytes::U16;
 
 struct Outcome {
   int status = -1;
@@ -208,75 +210,26 @@ TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   EXPECT_EQ(Preview(tov).status, 0);
 }
 
-struct Picture {
-  const char *what;
-  uint32_t width, height, depth;
-  std::string rows;  // unencoded, each padded to 16 bits
-  std::string data;  // run-length encoded rows; empty: `rows`, 0x80 escaped
-};
-
-// The run-length encoding of `rows` without runs: 0x80 is written 0x80 0x00.
-std::string escaped(const std::string &rows) {
-  std::string out;
-  for (char c : rows)
-    out += c == '\x80' ? std::string("\x80\x00", 2) : std::string(1, c);
-  return out;
-}
-
-// RGB pixels that the rows stand for: at depth 1 ink is black on white, at
-// depth 8 a byte indexes the map's reds, greens and blues.
-std::string expectedPixels(const Picture &p, const std::string &map) {
-  std::string rgb;
-  size_t rowLength = (p.width * p.depth + 15) / 16 * 2;
-  for (uint32_t y = 0; y < p.height; ++y) {
-    for (uint32_t x = 0; x < p.width; ++x) {
-      auto byte = static_cast<uint8_t>(p.rows[y * rowLength + x * p.depth / 8]);
-      if (p.depth == 1) {
-        rgb.append(3, byte & (0x80 >> x % 8) ? '\0' : '\xFF');
-      } else {
-        for (int c = 0; c < 3; ++c) rgb.push_back(map[c * 256 + byte]);
-      }
-    }
-  }
-  return rgb;
-}
-
-TEST(PreviewFacet, DecodedBackToTheExactPixels) {
-  std::string map(768, '\0');
-  for (int i = 0; i < 256; ++i) {
-    map[i] = static_cast<char>(i);              // red rises
-    map[256 + i] = static_cast<char>(255 - i);  // green falls
-    map[512 + i] = static_cast<char>(i * 7);
-  }
-  std::string mixed, bits;
-  for (int i = 0; i < 40 * 3; ++i) {
-    // Text bytes, a backslash, a line feed, 0x80, runs and binary bytes.
-    static const char kBytes[] = "AB\\\n\x80\x80\x80zzzzz\x01\xFE\t%&=";
-    mixed.push_back(kBytes[(i * 5 + i / 7) % (sizeof kBytes - 1)]);
-  }
-  for (int i = 0; i < 4 * 6; ++i) bits.push_back(static_cast<char>(i * 37));
-  const std::vector<Picture> pictures = {
-      {"depth 1, 25 wide (rows of 4 bytes)", 25, 6, 1, bits, ""},
-      {"depth 8 with mixed bytes", 40, 3, 8, mixed, ""},
-      {"depth 8, runs spanning rows, a run of 0x80", 300, 2, 8,
-       std::string(450, '\x11') + std::string(150, '\x80'),
-       "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"},
-  };
-  for (const Picture &p : pictures) {
-    std::string bytes = RasterHeader(p.width, p.height, p.depth) +
-                        (p.depth == 8 ? map : "") +
-                        (p.data.empty() ? escaped(p.rows) : p.data);
-    Outcome outcome =
-        Preview(Imported(Facet(bytes), "10.000 20.000 50.000 25.000"));
-    ASSERT_EQ(outcome.status, 0) << p.what << ": " << outcome.message;
-    EXPECT_TRUE(ImagePixels(outcome.svg) ==
-                std::vector<std::string>{expectedPixels(p, map)})
-        << p.what;
-    EXPECT_NE(outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" "
-                               "height=\"25\"/>"),
-              std::string::npos)
-        << p.what;
-  }
+// Runs the filter does not write, decoded: one of 256 bytes and one of 194
+// that span the two rows, and a run of the escape byte 0x80 itself. The
+// image is placed at its BRect.
+TEST(PreviewFacet, HandWrittenRunsDecodeToTheirPixels) {
+  std::string map;  // colour i is (i, 255 - i, i)
+  for (int plane = 0; plane < 3; ++plane)
+    for (int i = 0; i < 256; ++i)
+      map += static_cast<char>(plane == 1 ? 255 - i : i);
+  Outcome outcome =
+      Preview(Imported(Facet(RasterHeader(300, 2, 8) + map +
+                             "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"),
+                       "10.000 20.000 50.000 25.000"));
+  ASSERT_EQ(outcome.status, 0) << outcome.message;
+  std::string pixels;
+  for (int i = 0; i < 600; ++i)
+    pixels += i < 450 ? "\x11\xEE\x11" : "\x80\x7F\x80";
+  EXPECT_TRUE(ImagePixels(outcome.svg) == std::vector<std::string>{pixels});
+  EXPECT_NE(
+      outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" height=\"25\"/>"),
+      std::string::npos);
 }
 
 // An image of no pixels, and a facet of another kind, draw nothing.
@@ -292,43 +245,48 @@ TEST(PreviewFacet, EmptyAndForeignFacetsDrawNothing) {
 
 // Round trip: a built picture's images go through the filter into facets,
 // the previewer decodes them, and the pixels that come out are the pixels
-// the picture holds: an 8-bit pixel map with a colour per index, and a 1-bit
-// bitmap (ink black, no ink white), both 37 x 5.
+// the picture holds. Both are 37 x 14: an 8-bit pixel map whose colour i is
+// (i, 255 - i, 7i), and a bitmap, ink black and no ink white.
 TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
-  constexpr int kWidth = 37, kHeight = 5, kRowBytes8 = 38, kRowBytes1 = 8;
-  std::vector<imagebytes::Rgb> colors;
+  constexpr int kWidth = 37, kHeight = 14;
+  std::string pixMap =
+      U16(0x8000 | 38) + RectBytes(0, 0, kHeight, kWidth) +
+      pictbytes::Hex(
+          "0000 0000 00000000 00480000 00480000 0000 0008 0001 0008"
+          "00000000 00000000 00000000 00000000 0000 00FF");
   for (int i = 0; i < 256; ++i)
-    colors.push_back({i * 257, (255 - i) * 257, (i * 7 & 0xFF) * 257});
+    pixMap += U16(i) + U16(i * 257) + U16((255 - i) * 257) +
+              U16((i * 7 & 0xFF) * 257);
   std::string rows8, rows1, colour, bits;
   for (int y = 0; y < kHeight; ++y) {
     std::string row8, row1;
-    for (int x = 0; x < kRowBytes8; ++x) {
-      int index = x < 12 ? 0x80 : (x * 31 + y * 7) & 0xFF;
+    for (int x = 0; x < 38; ++x) {
+      // Rows 0 to 3 count through every kind of byte of the text encoding,
+      // a line feed in every 16; row 4 is all run escapes; rows 5 on are one
+      // run across the row ends.
+      int index = y * 38 + x;
+      if (index % 16 == 10) index = '\n';
+      if (y >= 4) index = y == 4 ? 0x80 : 0x11;
       row8 += static_cast<char>(index);
       if (x < kWidth)
         colour += {static_cast<char>(index), static_cast<char>(255 - index),
                    static_cast<char>(index * 7 & 0xFF)};
     }
-    for (int x = 0; x < kRowBytes1; ++x)
+    for (int x = 0; x < 8; ++x)
       row1 += static_cast<char>((x * 0x35 + y) & 0xFF);
     for (int x = 0; x < kWidth; ++x)
       bits.append(3, row1[x / 8] & (0x80 >> (x % 8)) ? '\0' : '\xFF');
     rows8 += pictbytes::PackedRow(row8);
     rows1 += pictbytes::PackedRow(row1);
   }
-  const std::string placement = pictbytes::RectBytes(0, 0, kHeight, kWidth) +
-                                pictbytes::RectBytes(10, 10, 15, 47) +
-                                pictbytes::U16(0);
+  const std::string placement = RectBytes(0, 0, kHeight, kWidth) +
+                                RectBytes(10, 10, 10 + kHeight, 47) + U16(0);
   auto even = [](std::string data) {
     return data.size() % 2 ? data + '\0' : data;
   };
   const std::string picture = pictbytes::PictV2(
-      pictbytes::U16(0x98) +
-          even(imagebytes::PixMap(kRowBytes8, kHeight, kWidth, 8, colors) +
-               placement + rows8) +
-          pictbytes::U16(0x98) +
-          even(imagebytes::BitMap(kRowBytes1, kHeight, kWidth) + placement +
-               rows1),
+      U16(0x98) + even(pixMap + placement + rows8) + U16(0x98) +
+          even(U16(8) + RectBytes(0, 0, kHeight, kWidth) + placement + rows1),
       {}, /*header=*/false);
   runfilter::Result converted = runfilter::Run(picture, {"-aframe"});
   ASSERT_EQ(converted.status, 0) << converted.err;
