@@ -52,28 +52,6 @@ class StringSink : public tovpreview::Sink {
   std::string text;
 };
 
-// Strict base64: padding '=' only at the end, nothing outside the alphabet.
-std::string fromBase64(const std::string &text) {
-  static const std::string kDigits =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  if (text.size() % 4 != 0) return "bad length";
-  size_t end = text.find_last_not_of('=') + 1;
-  std::string out;
-  uint32_t bits = 0;
-  int held = 0;
-  for (size_t i = 0; i < end; ++i) {
-    size_t value = kDigits.find(text[i]);
-    if (value == std::string::npos) return "bad base64 digit";
-    bits = bits << 6 | static_cast<uint32_t>(value);
-    held += 6;
-    if (held >= 8) {
-      held -= 8;
-      out.push_back(static_cast<char>((bits >> held) & 0xFF));
-    }
-  }
-  return out;
-}
-
 // Runs the previewer on `tov`, fed in small pieces so that tokens straddle
 // the reads.
 Outcome Preview(const std::string &tov) {
@@ -106,8 +84,13 @@ std::vector<std::string> ImagePixels(const std::string &svg) {
   for (size_t at = svg.find(kPrefix); at != std::string::npos;
        at = svg.find(kPrefix, at + 1)) {
     size_t begin = at + kPrefix.size();
-    std::string png =
-        fromBase64(svg.substr(begin, svg.find('"', begin) - begin));
+    // Decoded by coreutils' base64, which takes no wrong digit or padding.
+    runfilter::Options base64;
+    base64.binary = "/usr/bin/base64";
+    base64.input = runfilter::Options::Input::kStdin;
+    runfilter::Result decoded = runfilter::Run(
+        svg.substr(begin, svg.find('"', begin) - begin), {"-d"}, base64);
+    std::string png = decoded.status == 0 ? decoded.out : "";
     // Bytes after the end chunk are a fault of the base64, not of the PNG.
     if (png.size() < 8 || png.substr(png.size() - 8) != "IEND\xAE\x42\x60\x82")
       png.clear();
