@@ -1,5 +1,4 @@
-// Facets as the filter encodes them and as a document carries them, for the
-// facet and previewer tests.
+// Facets as the filter encodes them, for the facet and previewer tests.
 #ifndef PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 #define PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 
@@ -22,14 +21,6 @@ inline std::string RasterHeader(uint32_t width, uint32_t height,
   bool map = depth == 8;
   return U32(0x59A66A95) + U32(width) + U32(height) + U32(depth) + U32(0) +
          U32(2) + U32(map ? 2 : 0) + U32(map ? 768 : 0);
-}
-
-// The lines around a facet in an ImportObject.
-inline const std::string kImportHead =
-    "<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
-    "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n";
-inline std::string ImportTail(const std::string &box) {
-  return "\t<BRect " + box + ">\n\t<Angle 0>\n\t<FlipLR No>\n>\n";
 }
 
 // The text encoding of `bytes`, fed in pieces of `piece` bytes (all at

@@ -70,11 +70,13 @@ std::string Facet(const std::string &bytes) {
 }
 
 // A frame-contents document of one ImportObject holding `facet`, placed at
-// `brect`; its facet begins on line 7.
-std::string Imported(const std::string &facet,
-                     const std::string &brect = "0 0 1 1") {
-  return "<Units Upt >\n" + imagebytes::kImportHead + facet +
-         imagebytes::ImportTail(brect);
+// 10 20 50 25; its facet begins on line 7.
+std::string Imported(const std::string &facet) {
+  return "<Units Upt >\n<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
+         "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n" +
+         facet +
+         "\t<BRect 10.000 20.000 50.000 25.000>\n\t<Angle 0>\n\t<FlipLR "
+         "No>\n>\n";
 }
 
 // The pixels of every PNG data URI of `svg`, as RGB bytes, row after row.
@@ -176,12 +178,10 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
 // fails with a message; none crashes.
 TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   const std::string tov =
-      kRect +
+      Imported(Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4))) +
+      "<Rectangle\n\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n"
       "<TextLine\n\t<TLOrigin 1 2>\n\t<Font \n\t\t<FFamily `T'>\n\t>\n"
-      "\t<String `a\\'\\x41 '>\n>\n" +
-      imagebytes::kImportHead +
-      Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4)) +
-      imagebytes::ImportTail("0 0 1 1");
+      "\t<String `a\\'\\x41 '>\n>\n";
   int failed = 0;
   for (size_t n = 0; n < tov.size(); ++n) {
     Outcome outcome = Preview(tov.substr(0, n));
@@ -193,36 +193,32 @@ TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   EXPECT_EQ(Preview(tov).status, 0);
 }
 
-// Runs the filter does not write, decoded: one of 256 bytes and one of 194
-// that span the two rows, and a run of the escape byte 0x80 itself. The
-// image is placed at its BRect.
-TEST(PreviewFacet, HandWrittenRunsDecodeToTheirPixels) {
-  std::string map;  // colour i is (i, 255 - i, i)
+// Facets decoded to their pixels, placed at their BRect: runs the filter
+// does not write (one of 256 bytes, one of 194 that spans the two rows, and
+// a run of the escape byte 0x80 itself); an image of no pixels and a facet
+// of another kind draw nothing.
+TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
+  std::string map, pixels;  // colour i is (i, 255 - i, i)
   for (int plane = 0; plane < 3; ++plane)
     for (int i = 0; i < 256; ++i)
       map += static_cast<char>(plane == 1 ? 255 - i : i);
-  Outcome outcome =
-      Preview(Imported(Facet(RasterHeader(300, 2, 8) + map +
-                             "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"),
-                       "10.000 20.000 50.000 25.000"));
-  ASSERT_EQ(outcome.status, 0) << outcome.message;
-  std::string pixels;
   for (int i = 0; i < 600; ++i)
     pixels += i < 450 ? "\x11\xEE\x11" : "\x80\x7F\x80";
-  EXPECT_TRUE(ImagePixels(outcome.svg) == std::vector<std::string>{pixels});
-  EXPECT_NE(
-      outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" height=\"25\"/>"),
-      std::string::npos);
-}
-
-// An image of no pixels, and a facet of another kind, draw nothing.
-TEST(PreviewFacet, EmptyAndForeignFacetsDrawNothing) {
-  for (const std::string &facet :
-       {Facet(RasterHeader(0, 5, 1)), Facet(RasterHeader(7, 0, 1)),
-        std::string("=OtherInset\n&whatever \\x00\n=EndInset\n")}) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {Facet(RasterHeader(300, 2, 8) + map +
+             "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"),
+       {pixels}},
+      {Facet(RasterHeader(0, 5, 1)), {}},
+      {Facet(RasterHeader(7, 0, 1)), {}},
+      {"=OtherInset\n&whatever \\x00\n=EndInset\n", {}},
+  };
+  for (const auto &[facet, images] : cases) {
     Outcome outcome = Preview(Imported(facet));
     ASSERT_EQ(outcome.status, 0) << outcome.message;
-    EXPECT_EQ(outcome.svg.find("<image"), std::string::npos) << facet;
+    EXPECT_TRUE(ImagePixels(outcome.svg) == images) << facet;
+    EXPECT_EQ(outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" "
+                               "height=\"25\"/>") != std::string::npos,
+              !images.empty());
   }
 }
 
