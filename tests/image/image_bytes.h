@@ -1,11 +1,9 @@
-// Image operands as the picture stores them and the facet text encoding of
-// the filter, for the image and previewer tests.
+// Facets as the filter encodes them, for the facet and previewer tests.
 #ifndef PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 #define PICTTOTOV_TESTS_IMAGE_IMAGE_BYTES_H
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "driver/driver.h"
 #include "image/facet_encoder.h"
@@ -14,32 +12,7 @@
 
 namespace imagebytes {
 
-using pictbytes::RectBytes;
-using pictbytes::U16;
 using pictbytes::U32;
-
-struct Rgb {
-  int red, green, blue;  // 16-bit components
-};
-
-// A bitmap's row bytes and bounds (top 0, left 0).
-inline std::string BitMap(int rowBytes, int height, int width) {
-  return U16(rowBytes) + RectBytes(0, 0, height, width);
-}
-
-// A pixel map up to its colour table, and the table.
-inline std::string PixMap(int rowBytes, int height, int width, int pixelSize,
-                          const std::vector<Rgb> &colors, int cmpCount = 1) {
-  std::string bytes = U16(rowBytes | 0x8000) + RectBytes(0, 0, height, width);
-  bytes += U16(0) + U16(0) + U32(0) + U32(0x480000) + U32(0x480000) + U16(0);
-  bytes += U16(pixelSize) + U16(cmpCount);
-  bytes += U16(pixelSize) + U32(0) + U32(0) + U32(0);
-  bytes += U32(0) + U16(0) + U16(static_cast<int>(colors.size()) - 1);
-  for (size_t i = 0; i < colors.size(); ++i)
-    bytes += U16(static_cast<int>(i)) + U16(colors[i].red) +
-             U16(colors[i].green) + U16(colors[i].blue);
-  return bytes;
-}
 
 // The eight-word raster header of a facet: run-length encoded (type 2),
 // with a colour map of 3 x 256 bytes at depth 8.
@@ -48,14 +21,6 @@ inline std::string RasterHeader(uint32_t width, uint32_t height,
   bool map = depth == 8;
   return U32(0x59A66A95) + U32(width) + U32(height) + U32(depth) + U32(0) +
          U32(2) + U32(map ? 2 : 0) + U32(map ? 768 : 0);
-}
-
-// The lines around a facet in an ImportObject.
-inline const std::string kImportHead =
-    "<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
-    "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n";
-inline std::string ImportTail(const std::string &box) {
-  return "\t<BRect " + box + ">\n\t<Angle 0>\n\t<FlipLR No>\n>\n";
 }
 
 // The text encoding of `bytes`, fed in pieces of `piece` bytes (all at

@@ -18,6 +18,8 @@
 namespace {
 
 using imagebytes::RasterHeader;
+using pictbytes::RectBytes;
+using pictbytes::U16;
 
 struct Outcome {
   int status = -1;
@@ -50,28 +52,6 @@ class StringSink : public tovpreview::Sink {
   std::string text;
 };
 
-// Strict base64: padding '=' only at the end, nothing outside the alphabet.
-std::string fromBase64(const std::string &text) {
-  static const std::string kDigits =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  if (text.size() % 4 != 0) return "bad length";
-  size_t end = text.find_last_not_of('=') + 1;
-  std::string out;
-  uint32_t bits = 0;
-  int held = 0;
-  for (size_t i = 0; i < end; ++i) {
-    size_t value = kDigits.find(text[i]);
-    if (value == std::string::npos) return "bad base64 digit";
-    bits = bits << 6 | static_cast<uint32_t>(value);
-    held += 6;
-    if (held >= 8) {
-      held -= 8;
-      out.push_back(static_cast<char>((bits >> held) & 0xFF));
-    }
-  }
-  return out;
-}
-
 // Runs the previewer on `tov`, fed in small pieces so that tokens straddle
 // the reads.
 Outcome Preview(const std::string &tov) {
@@ -90,11 +70,13 @@ std::string Facet(const std::string &bytes) {
 }
 
 // A frame-contents document of one ImportObject holding `facet`, placed at
-// `brect`; its facet begins on line 7.
-std::string Imported(const std::string &facet,
-                     const std::string &brect = "0 0 1 1") {
-  return "<Units Upt >\n" + imagebytes::kImportHead + facet +
-         imagebytes::ImportTail(brect);
+// 10 20 50 25; its facet begins on line 7.
+std::string Imported(const std::string &facet) {
+  return "<Units Upt >\n<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
+         "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n" +
+         facet +
+         "\t<BRect 10.000 20.000 50.000 25.000>\n\t<Angle 0>\n\t<FlipLR "
+         "No>\n>\n";
 }
 
 // The pixels of every PNG data URI of `svg`, as RGB bytes, row after row.
@@ -104,8 +86,13 @@ std::vector<std::string> ImagePixels(const std::string &svg) {
   for (size_t at = svg.find(kPrefix); at != std::string::npos;
        at = svg.find(kPrefix, at + 1)) {
     size_t begin = at + kPrefix.size();
-    std::string png =
-        fromBase64(svg.substr(begin, svg.find('"', begin) - begin));
+    // Decoded by coreutils' base64, which takes no wrong digit or padding.
+    runfilter::Options base64;
+    base64.binary = "/usr/bin/base64";
+    base64.input = runfilter::Options::Input::kStdin;
+    runfilter::Result decoded = runfilter::Run(
+        svg.substr(begin, svg.find('"', begin) - begin), {"-d"}, base64);
+    std::string png = decoded.status == 0 ? decoded.out : "";
     // Bytes after the end chunk are a fault of the base64, not of the PNG.
     if (png.size() < 8 || png.substr(png.size() - 8) != "IEND\xAE\x42\x60\x82")
       png.clear();
@@ -191,12 +178,10 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
 // fails with a message; none crashes.
 TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   const std::string tov =
-      kRect +
+      Imported(Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4))) +
+      "<Rectangle\n\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n"
       "<TextLine\n\t<TLOrigin 1 2>\n\t<Font \n\t\t<FFamily `T'>\n\t>\n"
-      "\t<String `a\\'\\x41 '>\n>\n" +
-      imagebytes::kImportHead +
-      Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4)) +
-      imagebytes::ImportTail("0 0 1 1");
+      "\t<String `a\\'\\x41 '>\n>\n";
   int failed = 0;
   for (size_t n = 0; n < tov.size(); ++n) {
     Outcome outcome = Preview(tov.substr(0, n));
@@ -208,127 +193,79 @@ TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   EXPECT_EQ(Preview(tov).status, 0);
 }
 
-struct Picture {
-  const char *what;
-  uint32_t width, height, depth;
-  std::string rows;  // unencoded, each padded to 16 bits
-  std::string data;  // run-length encoded rows; empty: `rows`, 0x80 escaped
-};
-
-// The run-length encoding of `rows` without runs: 0x80 is written 0x80 0x00.
-std::string escaped(const std::string &rows) {
-  std::string out;
-  for (char c : rows)
-    out += c == '\x80' ? std::string("\x80\x00", 2) : std::string(1, c);
-  return out;
-}
-
-// RGB pixels that the rows stand for: at depth 1 ink is black on white, at
-// depth 8 a byte indexes the map's reds, greens and blues.
-std::string expectedPixels(const Picture &p, const std::string &map) {
-  std::string rgb;
-  size_t rowLength = (p.width * p.depth + 15) / 16 * 2;
-  for (uint32_t y = 0; y < p.height; ++y) {
-    for (uint32_t x = 0; x < p.width; ++x) {
-      auto byte = static_cast<uint8_t>(p.rows[y * rowLength + x * p.depth / 8]);
-      if (p.depth == 1) {
-        rgb.append(3, byte & (0x80 >> x % 8) ? '\0' : '\xFF');
-      } else {
-        for (int c = 0; c < 3; ++c) rgb.push_back(map[c * 256 + byte]);
-      }
-    }
-  }
-  return rgb;
-}
-
-TEST(PreviewFacet, DecodedBackToTheExactPixels) {
-  std::string map(768, '\0');
-  for (int i = 0; i < 256; ++i) {
-    map[i] = static_cast<char>(i);              // red rises
-    map[256 + i] = static_cast<char>(255 - i);  // green falls
-    map[512 + i] = static_cast<char>(i * 7);
-  }
-  std::string mixed, bits;
-  for (int i = 0; i < 40 * 3; ++i) {
-    // Text bytes, a backslash, a line feed, 0x80, runs and binary bytes.
-    static const char kBytes[] = "AB\\\n\x80\x80\x80zzzzz\x01\xFE\t%&=";
-    mixed.push_back(kBytes[(i * 5 + i / 7) % (sizeof kBytes - 1)]);
-  }
-  for (int i = 0; i < 4 * 6; ++i) bits.push_back(static_cast<char>(i * 37));
-  const std::vector<Picture> pictures = {
-      {"depth 1, 25 wide (rows of 4 bytes)", 25, 6, 1, bits, ""},
-      {"depth 8 with mixed bytes", 40, 3, 8, mixed, ""},
-      {"depth 8, runs spanning rows, a run of 0x80", 300, 2, 8,
-       std::string(450, '\x11') + std::string(150, '\x80'),
-       "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"},
+// Facets decoded to their pixels, placed at their BRect: runs the filter
+// does not write (one of 256 bytes, one of 194 that spans the two rows, and
+// a run of the escape byte 0x80 itself); an image of no pixels and a facet
+// of another kind draw nothing.
+TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
+  std::string map, pixels;  // colour i is (i, 255 - i, i)
+  for (int plane = 0; plane < 3; ++plane)
+    for (int i = 0; i < 256; ++i)
+      map += static_cast<char>(plane == 1 ? 255 - i : i);
+  for (int i = 0; i < 600; ++i)
+    pixels += i < 450 ? "\x11\xEE\x11" : "\x80\x7F\x80";
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {Facet(RasterHeader(300, 2, 8) + map +
+             "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"),
+       {pixels}},
+      {Facet(RasterHeader(0, 5, 1)), {}},
+      {Facet(RasterHeader(7, 0, 1)), {}},
+      {"=OtherInset\n&whatever \\x00\n=EndInset\n", {}},
   };
-  for (const Picture &p : pictures) {
-    std::string bytes = RasterHeader(p.width, p.height, p.depth) +
-                        (p.depth == 8 ? map : "") +
-                        (p.data.empty() ? escaped(p.rows) : p.data);
-    Outcome outcome =
-        Preview(Imported(Facet(bytes), "10.000 20.000 50.000 25.000"));
-    ASSERT_EQ(outcome.status, 0) << p.what << ": " << outcome.message;
-    EXPECT_TRUE(ImagePixels(outcome.svg) ==
-                std::vector<std::string>{expectedPixels(p, map)})
-        << p.what;
-    EXPECT_NE(outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" "
-                               "height=\"25\"/>"),
-              std::string::npos)
-        << p.what;
-  }
-}
-
-// An image of no pixels, and a facet of another kind, draw nothing.
-TEST(PreviewFacet, EmptyAndForeignFacetsDrawNothing) {
-  for (const std::string &facet :
-       {Facet(RasterHeader(0, 5, 1)), Facet(RasterHeader(7, 0, 1)),
-        std::string("=OtherInset\n&whatever \\x00\n=EndInset\n")}) {
+  for (const auto &[facet, images] : cases) {
     Outcome outcome = Preview(Imported(facet));
     ASSERT_EQ(outcome.status, 0) << outcome.message;
-    EXPECT_EQ(outcome.svg.find("<image"), std::string::npos) << facet;
+    EXPECT_TRUE(ImagePixels(outcome.svg) == images) << facet;
+    EXPECT_EQ(outcome.svg.find("\" x=\"10\" y=\"20\" width=\"50\" "
+                               "height=\"25\"/>") != std::string::npos,
+              !images.empty());
   }
 }
 
 // Round trip: a built picture's images go through the filter into facets,
 // the previewer decodes them, and the pixels that come out are the pixels
-// the picture holds: an 8-bit pixel map with a colour per index, and a 1-bit
-// bitmap (ink black, no ink white), both 37 x 5.
+// the picture holds. Both are 37 x 14: an 8-bit pixel map whose colour i is
+// (i, 255 - i, 7i), and a bitmap, ink black and no ink white.
 TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
-  constexpr int kWidth = 37, kHeight = 5, kRowBytes8 = 38, kRowBytes1 = 8;
-  std::vector<imagebytes::Rgb> colors;
+  constexpr int kWidth = 37, kHeight = 14;
+  std::string pixMap =
+      U16(0x8000 | 38) + RectBytes(0, 0, kHeight, kWidth) +
+      pictbytes::Hex(
+          "0000 0000 00000000 00480000 00480000 0000 0008 0001 0008"
+          "00000000 00000000 00000000 00000000 0000 00FF");
   for (int i = 0; i < 256; ++i)
-    colors.push_back({i * 257, (255 - i) * 257, (i * 7 & 0xFF) * 257});
+    pixMap += U16(i) + U16(i * 257) + U16((255 - i) * 257) +
+              U16((i * 7 & 0xFF) * 257);
   std::string rows8, rows1, colour, bits;
   for (int y = 0; y < kHeight; ++y) {
     std::string row8, row1;
-    for (int x = 0; x < kRowBytes8; ++x) {
-      int index = x < 12 ? 0x80 : (x * 31 + y * 7) & 0xFF;
+    for (int x = 0; x < 38; ++x) {
+      // Rows 0 to 3 count through every kind of byte of the text encoding,
+      // a line feed in every 16; row 4 is all run escapes; rows 5 on are one
+      // run across the row ends.
+      int index = y * 38 + x;
+      if (index % 16 == 10) index = '\n';
+      if (y >= 4) index = y == 4 ? 0x80 : 0x11;
       row8 += static_cast<char>(index);
       if (x < kWidth)
         colour += {static_cast<char>(index), static_cast<char>(255 - index),
                    static_cast<char>(index * 7 & 0xFF)};
     }
-    for (int x = 0; x < kRowBytes1; ++x)
+    for (int x = 0; x < 8; ++x)
       row1 += static_cast<char>((x * 0x35 + y) & 0xFF);
     for (int x = 0; x < kWidth; ++x)
       bits.append(3, row1[x / 8] & (0x80 >> (x % 8)) ? '\0' : '\xFF');
     rows8 += pictbytes::PackedRow(row8);
     rows1 += pictbytes::PackedRow(row1);
   }
-  const std::string placement = pictbytes::RectBytes(0, 0, kHeight, kWidth) +
-                                pictbytes::RectBytes(10, 10, 15, 47) +
-                                pictbytes::U16(0);
+  const std::string placement = RectBytes(0, 0, kHeight, kWidth) +
+                                RectBytes(10, 10, 10 + kHeight, 47) + U16(0);
   auto even = [](std::string data) {
     return data.size() % 2 ? data + '\0' : data;
   };
   const std::string picture = pictbytes::PictV2(
-      pictbytes::U16(0x98) +
-          even(imagebytes::PixMap(kRowBytes8, kHeight, kWidth, 8, colors) +
-               placement + rows8) +
-          pictbytes::U16(0x98) +
-          even(imagebytes::BitMap(kRowBytes1, kHeight, kWidth) + placement +
-               rows1),
+      U16(0x98) + even(pixMap + placement + rows8) + U16(0x98) +
+          even(U16(8) + RectBytes(0, 0, kHeight, kWidth) + placement + rows1),
       {}, /*header=*/false);
   runfilter::Result converted = runfilter::Run(picture, {"-aframe"});
   ASSERT_EQ(converted.status, 0) << converted.err;

@@ -12,10 +12,12 @@ namespace {
 using runfilter::Options;
 using runfilter::Result;
 
-Result preview(const std::string &input, const std::vector<std::string> &args,
-               Options::Input how = Options::Input::kNone) {
+// Runs `binary`, by default the previewer.
+Result run(const std::string &input, const std::vector<std::string> &args,
+           Options::Input how = Options::Input::kNone,
+           const std::string &binary = TOVPREVIEW_BINARY) {
   Options options;
-  options.binary = TOVPREVIEW_BINARY;
+  options.binary = binary;
   options.input = how;
   return runfilter::Run(input, args, options);
 }
@@ -23,29 +25,28 @@ Result preview(const std::string &input, const std::vector<std::string> &args,
 const std::string kDocument =
     "<Units Upt >\n<Ellipse\n\t<Fill 0>\n\t<BRect 0 0 10 10>\n>\n";
 
-TEST(PreviewProgram, StandardStreamsFilesAndMessages) {
-  Result piped = preview(kDocument, {}, Options::Input::kStdin);
-  EXPECT_EQ(piped.status, 0);
-  EXPECT_EQ(piped.err, "");
-  EXPECT_NE(piped.out.find("<ellipse cx=\"5\""), std::string::npos);
-
+// Named files in and out; a broken document and a missing file give a
+// message and status 1, an unknown option the usage and status 2. (The
+// cases run it on files and pipes.)
+TEST(PreviewProgram, FilesAndMessages) {
   runfilter::TempDir dir;
   std::string output = dir.path() + "/out.svg";
-  Result named = preview("", {dir.Write("in.tov", kDocument), output});
+  Result named = run("", {dir.Write("in.tov", kDocument), output});
   EXPECT_EQ(named.status, 0);
-  EXPECT_EQ(named.out, "");
-  EXPECT_EQ(runfilter::ReadFile(output), piped.out);
+  EXPECT_EQ(named.out + named.err, "");
+  EXPECT_NE(runfilter::ReadFile(output).find("<ellipse cx=\"5\""),
+            std::string::npos);
 
-  Result broken = preview(kDocument + "<Rectangle\n\t<BRect 1 2>\n>\n", {},
-                          Options::Input::kStdin);
+  Result broken = run(kDocument + "<Rectangle\n\t<BRect 1 2>\n>\n", {},
+                      Options::Input::kStdin);
   EXPECT_EQ(broken.status, 1);
   EXPECT_EQ(broken.err, "tovpreview: line 7: <BRect> needs 4 values\n");
 
-  Result missing = preview("", {dir.path() + "/none.tov"});
+  Result missing = run("", {dir.path() + "/none.tov"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err.rfind("tovpreview: cannot open ", 0), 0u);
 
-  Result usage = preview("", {"-x"});
+  Result usage = run("", {"-x"});
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(usage.err.rfind("usage: tovpreview", 0), 0u);
 }
@@ -63,15 +64,12 @@ TEST(PreviewProgram, EveryCorpusConversionIsWellFormedSvg) {
                                          : std::vector<std::string>{});
     ASSERT_EQ(tov.status, 0) << entry.path() << tov.err;
     // Named as a file: a pipe would have to be written and drained at once.
-    Result svg = preview(tov.out, {}, Options::Input::kFile);
+    Result svg = run(tov.out, {}, Options::Input::kFile);
     ASSERT_EQ(svg.status, 0) << entry.path() << ": " << svg.err;
     svgs.push_back(dir.Write(entry.path().stem().string() + ".svg", svg.out));
   }
   EXPECT_GE(svgs.size(), 51u);
-  Options xmllint;
-  xmllint.binary = "/usr/bin/xmllint";
-  xmllint.input = Options::Input::kNone;
-  Result lint = runfilter::Run("", svgs, xmllint);
+  Result lint = run("", svgs, Options::Input::kNone, "/usr/bin/xmllint");
   EXPECT_EQ(lint.status, 0) << lint.err;
 }
 

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 namespace runfilter {
@@ -21,15 +20,6 @@ void Redirect(int fd, const std::string &path, int flags) {
   int opened = open(path.c_str(), flags, 0600);
   if (opened < 0 || dup2(opened, fd) < 0) _exit(126);
   close(opened);
-}
-
-pid_t Start(const std::function<void()> &child) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    child();
-    _exit(127);
-  }
-  return pid;
 }
 
 int Wait(pid_t pid) {
@@ -56,7 +46,8 @@ Result Run(const std::string &input, const std::vector<std::string> &args,
   int fds[2] = {-1, -1};
   if (options.input == Options::Input::kStdin && pipe(fds) != 0) return result;
   const std::string out = dir.path() + "/out", err = dir.path() + "/err";
-  pid_t filter = Start([&] {
+  pid_t filter = fork();
+  if (filter == 0) {
     if (fds[0] >= 0) {
       dup2(fds[0], 0);
       close(fds[0]);
@@ -74,9 +65,11 @@ Result Run(const std::string &input, const std::vector<std::string> &args,
     for (std::string &word : argv) cargv.push_back(word.data());
     cargv.push_back(nullptr);
     execv(options.binary.c_str(), cargv.data());
-  });
+    _exit(127);
+  }
   if (fds[0] >= 0) {
-    pid_t writer = Start([&] {
+    pid_t writer = fork();
+    if (writer == 0) {
       close(fds[0]);
       signal(SIGPIPE, SIG_IGN);
       for (size_t at = 0; at < input.size();) {
@@ -85,7 +78,7 @@ Result Run(const std::string &input, const std::vector<std::string> &args,
         if (put > 0) at += static_cast<size_t>(put);
       }
       _exit(0);
-    });
+    }
     close(fds[0]);
     close(fds[1]);
     Wait(writer);
