@@ -5,15 +5,11 @@
 
 #include <map>
 #include <string>
-#include <utility>
 
 #include "driver/driver.h"
-#include "graphics/graphics.h"
-#include "image/image.h"
 #include "pict/pict.h"
 #include "support/channels.h"
 #include "support/pict_bytes.h"
-#include "text/text.h"
 
 namespace {
 

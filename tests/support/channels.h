@@ -43,11 +43,9 @@ class Channels {
   // Everything written to the output so far.
   std::string Output() const {
     std::fflush(output_.stream);
-    long end = std::ftell(output_.stream);
-    std::string text(static_cast<size_t>(end), '\0');
+    std::string text(static_cast<size_t>(std::ftell(output_.stream)), '\0');
     std::rewind(output_.stream);
-    size_t got = std::fread(text.data(), 1, text.size(), output_.stream);
-    text.resize(got);
+    text.resize(std::fread(text.data(), 1, text.size(), output_.stream));
     std::fseek(output_.stream, 0, SEEK_END);
     return text;
   }
