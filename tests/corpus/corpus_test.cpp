@@ -217,26 +217,33 @@ std::string ConvertHere(const std::string &path, bool headerless) {
 // rotated text open with a changed pen, and then all of them backwards, gives
 // exactly the document of a fresh process.
 TEST(ResetConversionRun, EachPictureConvertsAsInAFreshProcess) {
-  // The font mapping is looked for as the fresh process looks for it.
+  // The font mapping is looked for as the fresh process looks for it, and
+  // its absence is reported.
   unsetenv("HOME");
   unsetenv("QZHOME");
+  ASSERT_TRUE(srefixture::Load());
   runfilter::TempDir dir;
   std::vector<std::string> paths;
   for (const std::string &name : Pictures(kCorpus))
     paths.push_back((kCorpus / name).string());
   ASSERT_GE(paths.size(), 60u);
-  // Two rectangles and an end of group that has no begin of its own.
+  // The same arc and polygon again, a text, two rectangles and an end of
+  // group that has no begin of its own.
   paths.push_back(dir.Write(
       "closer.pict", pictbytes::PictV2(pictbytes::Hex(
+                         "0068 0000 005A  0078  0028 0005 0005 01 41"
                          "0030 0000 0000 0010 0010  0030 0000 0000 0020 0020"
                          "00A0 008D"))));
   std::vector<std::string> fresh;
   for (const std::string &path : paths)
     fresh.push_back(ConvertCorpus(path, {}).out);
-  // The pen invisible and 3 wide, an oval size, a text font and size.
+  // An arc and a polygon, the pen invisible and 3 wide, an oval size, a text
+  // font and size.
   const std::string opener = dir.Write(
       "opener.pict",
       pictbytes::PictV2(pictbytes::Hex(
+          "0060 000A 0014 001E 003C 0000 005A"
+          "0070 0012 0000 0000 001E 001E 0001 0001 0002 0002"
           "0007 0003 0003  00A0 008C  00A0 00A0  0020 0000 0000 000A 000A"
           "00A1 0096 0006 0100 002D 0000  000B 0010 0010  0003 0014  000D 0018"
           "0008 0017")));
