@@ -16,7 +16,7 @@ refresh examples/full.tov and examples/full.svg:
 import os
 import struct
 
-from pictbytes import word, uword, rect, op
+from pictbytes import word, uword, rect, op, v2_start
 
 
 def packbits(data, unit=1):
@@ -96,10 +96,7 @@ ring.append((380, []))
 ring_region = region(ring)
 
 picture = b"".join([
-    bytes(512),                                # file header
-    word(0),                                   # picture size (not used)
-    rect(0, 0, 200, 300),                      # picture frame
-    op(0x0011), op(0x02FF),                    # version 2
+    v2_start(200, 300),                              # header, frame, version 2
     op(0x0C00), word(-2, 0), uword(144, 0, 144, 0),  # extended header
     rect(0, 0, 400, 600), bytes(4),            # source rectangle
     direct_bits(0x9A, 128, 96, 32, 4, gradient, (40, 40, 232, 296)),

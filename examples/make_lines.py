@@ -13,7 +13,7 @@ examples/lines.tov:
 """
 import os
 
-from pictbytes import word, rect, op
+from pictbytes import word, rect, op, v2_start
 
 
 def point(h, v):
@@ -38,10 +38,7 @@ def smooth(flags):
 diamond = [(240, 110), (270, 140), (240, 170), (210, 140), (240, 110)]
 
 picture = b"".join([
-    bytes(512),                                  # file header
-    word(0),                                     # picture size (not used)
-    rect(0, 0, 200, 300),                        # picture frame
-    op(0x0011), op(0x02FF),                      # version 2
+    v2_start(200, 300),                          # header, frame, version 2
     op(0x0C00), bytes(24),                       # header opcode and its data
     op(0x0007), word(2, 2),                      # pen size 2 x 2
     op(0x0020), point(20, 20), point(140, 20),   # a horizontal line

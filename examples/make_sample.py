@@ -18,7 +18,7 @@ examples/sample.tov and examples/image.tov:
 """
 import os
 
-from pictbytes import word, uword, rect, op
+from pictbytes import word, uword, rect, op, v2_start
 
 
 
@@ -26,10 +26,7 @@ from pictbytes import word, uword, rect, op
 
 
 picture = b"".join([
-    bytes(512),                            # file header
-    word(0),                               # picture size (not used)
-    rect(0, 0, 200, 300),                  # picture frame
-    op(0x0011), op(0x02FF),                # version 2
+    v2_start(200, 300),                    # header, frame, version 2
     op(0x0C00), bytes(24),                 # header opcode and its data
     op(0x0001), word(10), rect(0, 0, 200, 300),   # clipping region
     op(0x0005), word(1),                   # text mode
@@ -79,10 +76,7 @@ pixel_rows = bytes([0x00, 0x11, 0x22,  0x01, 0x23, 0x01,
                     0x33, 0x33, 0x33,  0x33, 0x33, 0x33])
 
 image_picture = b"".join([
-    bytes(512),                            # file header
-    word(0),                               # picture size (not used)
-    rect(0, 0, 120, 200),                  # picture frame
-    op(0x0011), op(0x02FF),                # version 2
+    v2_start(120, 200),                    # header, frame, version 2
     op(0x0C00), bytes(24),                 # header opcode and its data
     op(0x00A0), word(140),                 # begin a group
     op(0x0030), rect(10, 10, 60, 110),     # frame a rectangle

@@ -12,7 +12,7 @@ filter reads examples/pictfonts.cfg) to refresh examples/text_sample.tov:
 """
 import os
 
-from pictbytes import word, op
+from pictbytes import word, op, v2_start
 
 
 def text(opcode, operands, characters):
@@ -23,10 +23,7 @@ def text(opcode, operands, characters):
 
 
 picture = b"".join([
-    bytes(512),                                # file header
-    word(0),                                   # picture size (not used)
-    word(0, 0, 200, 300),                      # picture frame
-    op(0x0011), op(0x02FF),                    # version 2
+    v2_start(200, 300),                        # header, frame, version 2
     op(0x0C00), bytes(24),                     # header opcode and its data
     op(0x0003), word(3),                       # font 3: Helvetica
     op(0x000D), word(18),                      # size 18
