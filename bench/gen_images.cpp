@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 
 namespace {
 

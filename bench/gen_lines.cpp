@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 
 namespace {
 

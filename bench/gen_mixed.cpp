@@ -17,7 +17,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 
 namespace {
 
@@ -118,13 +118,13 @@ int Paths(Picture &picture, Random &random) {
                          points);  // framePoly
   picture.Op(0x0071, U16(10 + 4 * 7) + RectBytes(v, h, v + 80, h + 60) +
                          points + points.substr(0, 4));  // paintPoly, closed
-  ShortComment(picture, 160);      // begin polygon
+  ShortComment(picture, 160);                            // begin polygon
   LongComment(picture, 164, U8(0x01));
   picture.Op(0x0020, Point(v, h) + Point(v + 10, h + 30));
   for (int i = 0; i < 4; ++i)
     picture.Op(0x0021, Point(v + random.Next(60), h + 40 + 10 * i));
   if (random.Next(2) == 0) picture.Op(0x0021, Point(v, h));  // closed
-  ShortComment(picture, 161);  // end polygon
+  ShortComment(picture, 161);                                // end polygon
   return 5;
 }
 

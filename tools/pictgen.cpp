@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 
 namespace {
 

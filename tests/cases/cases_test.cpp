@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
 

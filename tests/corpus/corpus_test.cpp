@@ -1,6 +1,6 @@
 // Pictures nobody here made: every real picture of the corpus converts to its
-// end, with and without -full; read as if it had no file header, or damaged,
-// it still ends cleanly; the fuzzer's finds end cleanly too; and converted
+// end, with and without -full; read as if it had no file header, it still
+// ends cleanly; the fuzzer's finds end cleanly too; and converted
 // one after another in one process, each gives what a fresh process gives.
 // Pictures in a "noheader" folder lack the 512-byte file header and are
 // converted in frame-contents mode.
@@ -10,14 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
+#include "pict_bytes.h"
 #include "support/channels.h"
-#include "support/pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
 #include "support/tov_document.h"
@@ -131,47 +130,6 @@ TEST(FullCorpus, RegionsAndExtendedHeader) {
   // 85 filled polygons, drawn at 288 dpi in an extended header's space.
   r = ConvertCorpus("tm-cow.pict", {"-full"});
   EXPECT_EQ(Count(r.out, "<PolyLine"), 85u);
-}
-
-// Small pictures of different kinds (vector v1 and v2, patterns, bitmaps
-// and pixel maps) with bytes overwritten, a field made huge, cut short or
-// with a run repeated.
-TEST(Damaged, PicturesEndCleanly) {
-  std::mt19937 random(20261205);
-  auto at = [&](size_t size) {
-    return std::uniform_int_distribution<size_t>(0, size - 1)(random);
-  };
-  runfilter::TempDir dir;
-  for (std::string name : {"noheader/qdv-MacDraft-noheader.pict",
-                           "noheader/qdv-radio-noheader.pict",
-                           "noheader/qdv-inside_macintosh-noheader.pict",
-                           "noheader/qdv-Graypatterns-noheader.pict",
-                           "generated/im-bw.pict", "generated/im-eight.pict"}) {
-    const std::string seed = runfilter::ReadFile((kCorpus / name).string());
-    ASSERT_FALSE(seed.empty()) << name;
-    std::vector<std::string> args;
-    if (Headerless(name)) args.push_back("-aframe");
-    for (int run = 0; run < 60; ++run) {
-      std::string picture = seed;
-      switch (run % 4) {
-        case 0:
-          for (int i = 0; i < 4; ++i)
-            picture[at(picture.size())] = static_cast<char>(random() & 0xFF);
-          break;
-        case 1:
-          picture[at(picture.size())] = static_cast<char>(0xFF);
-          break;
-        case 2:
-          picture.resize(at(picture.size()));
-          break;
-        default:
-          size_t from = at(picture.size());
-          picture.insert(from, picture.substr(from, 64));
-      }
-      ExpectCleanEnd(runfilter::Run(
-          picture, args, srefixture::WithMessages(dir, Options::Input::kFile)));
-    }
-  }
 }
 
 // Pictures the fuzzer found, each named DATE-WHAT.OPTIONS.pict: the options

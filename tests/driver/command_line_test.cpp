@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
 #include "support/tov_document.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
 #include "support/tov_document.h"

@@ -8,8 +8,8 @@
 
 #include "driver/driver.h"
 #include "graphics/graphics.h"
+#include "pict_bytes.h"
 #include "support/channels.h"
-#include "support/pict_bytes.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "image/image.h"
 #include "image/image_bytes.h"
 #include "pict/pict.h"
+#include "pict_bytes.h"
 #include "support/channels.h"
-#include "support/pict_bytes.h"
 #include "support/sre_fixture.h"
 
 namespace {

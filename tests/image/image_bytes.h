@@ -7,8 +7,8 @@
 
 #include "driver/driver.h"
 #include "image/facet_encoder.h"
+#include "pict_bytes.h"
 #include "support/channels.h"
-#include "support/pict_bytes.h"
 
 namespace imagebytes {
 

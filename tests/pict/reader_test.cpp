@@ -8,8 +8,8 @@
 
 #include "driver/driver.h"
 #include "pict/pict.h"
+#include "pict_bytes.h"
 #include "support/channels.h"
-#include "support/pict_bytes.h"
 #include "support/sre_fixture.h"
 
 namespace {

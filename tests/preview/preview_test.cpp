@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "image/image_bytes.h"
-#include "support/pict_bytes.h"
+#include "pict_bytes.h"
 #include "support/run_filter.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "pict_bytes.h"
 #include "runtime/vok.h"
-#include "support/pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "pict_bytes.h"
 #include "runtime/vok.h"
-#include "support/pict_bytes.h"
 #include "support/run_filter.h"
 
 namespace srefixture {

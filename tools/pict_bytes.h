@@ -1,8 +1,8 @@
-// Builds PICT pictures as byte strings for the tests: hex text to bytes,
-// big-endian fields, and whole version 1 or version 2 pictures with or
-// without the 512-byte file header.
-#ifndef PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
-#define PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
+// Builds PICT pictures as byte strings for the tests, pictgen and the
+// benchmarks: hex text to bytes, big-endian fields, and whole version 1 or
+// version 2 pictures with or without the 512-byte file header.
+#ifndef PICTTOTOV_TOOLS_PICT_BYTES_H
+#define PICTTOTOV_TOOLS_PICT_BYTES_H
 
 #include <cctype>
 #include <cstdint>
@@ -13,14 +13,14 @@
 namespace pictbytes {
 
 // "00 11 02FF" -> the bytes 00 11 02 FF. Blanks, newlines and commas are
-// ignored; anything else that is not a hex digit is a mistake in the test.
+// ignored; anything else that is not a hex digit is a mistake in the caller.
 inline std::string Hex(std::string_view hex) {
   std::string digits;
   for (char c : hex) {
     if (std::isxdigit(static_cast<unsigned char>(c)))
       digits += c;
     else if (std::string_view(" \n\t,").find(c) == std::string_view::npos)
-      throw std::invalid_argument("bad hex digit in test data");
+      throw std::invalid_argument("bad hex digit");
   }
   if (digits.size() % 2)
     throw std::invalid_argument("odd number of hex digits");
@@ -119,4 +119,4 @@ inline std::string PictV2(const std::string &opcodes, Frame frame = {},
 
 }  // namespace pictbytes
 
-#endif  // PICTTOTOV_TESTS_SUPPORT_PICT_BYTES_H
+#endif  // PICTTOTOV_TOOLS_PICT_BYTES_H
