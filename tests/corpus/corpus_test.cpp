@@ -134,8 +134,8 @@ TEST(FullCorpus, RegionsAndExtendedHeader) {
 
 // Pictures the fuzzer found, each named DATE-WHAT.OPTIONS.pict: the options
 // between the dots are passed as they are (aframe as -aframe, l as -l, s2.5
-// as -s 2.5), and "pipe" feeds the picture through a pipe. The font mapping
-// beside them (the fuzzer's) is in the working directory.
+// as -s 2.5), and "pipe" feeds the picture through a pipe. The fuzzer's font
+// mapping is in the working directory.
 class Regression : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Regression, EndsCleanly) {
@@ -155,9 +155,8 @@ TEST_P(Regression, EndsCleanly) {
     }
   }
   runfilter::TempDir dir;
-  dir.Write(
-      "pictfonts.cfg",
-      runfilter::ReadFile((picture.parent_path() / "pictfonts.cfg").string()));
+  dir.Write("pictfonts.cfg",
+            runfilter::ReadFile(PICTTOTOV_SOURCE_DIR "/fuzz/pictfonts.cfg"));
   ExpectCleanEnd(runfilter::Run(runfilter::ReadFile(picture.string()), args,
                                 srefixture::WithMessages(dir, input)));
 }
