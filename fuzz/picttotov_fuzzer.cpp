@@ -22,7 +22,6 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "graphics/graphics.h"
 
 namespace {
 
@@ -123,7 +122,7 @@ void loadMessages() {
 
 // Runs one conversion as main would after its options; the status of the
 // process it would have ended.
-int convert(FILE *in, FILE *out, int frameContents) {
+int convert(FILE *in, FILE *out, const Options &options) {
   Channel input;
   V_ChannelAttach(&input, in);
   Channel output;
@@ -131,7 +130,7 @@ int convert(FILE *in, FILE *out, int frameContents) {
   if (fchdir(scratchFd) != 0) std::abort();
   int status = 0;
   try {
-    status = picttotov(&input, &output, frameContents);
+    status = picttotov(&input, &output, options);
   } catch (const VokProcessEnd &end) {
     status = end.status;
   }
@@ -170,16 +169,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (in == nullptr || out == nullptr) std::abort();
 
   ResetConversionRun();
-  if (mode & 2) SetThinLines();
-  if (mode & 32) FullConversion = 1;
-  double scale = kScales[mode >> 2 & 3];
-  int status = 0;
-  try {
-    if (scale != 0.0) SetScalingFactor(scale);
-  } catch (const VokProcessEnd &end) {
-    status = end.status;
-  }
-  if (status == 0) status = convert(in, out, frameContents);
+  Options options;
+  options.frameContents = frameContents != 0;
+  options.thinLines = (mode & 2) != 0;
+  options.full = (mode & 32) != 0;
+  options.scale = kScales[mode >> 2 & 3];
+  options.scaled = options.scale != 0.0;
+  int status = convert(in, out, options);
   std::fclose(in);
   std::fclose(out);
 

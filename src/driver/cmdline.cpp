@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/messages.h"
 #include "driver/driver.h"
 
 namespace {
@@ -32,14 +33,6 @@ char *copyName(const char *name) {
   char *copy = static_cast<char *>(V_Alloc(static_cast<uint32_t>(size), 0));
   if (copy != nullptr) std::memcpy(copy, name, size);
   return copy;
-}
-
-// Appends `piece` to the text in `buffer` (size bytes in all), cutting it so
-// that nothing is written past the buffer.
-void appendBounded(char *buffer, const char *piece, size_t size) {
-  size_t used = strnlen(buffer, size);
-  if (used + 1 >= size) return;
-  std::strncat(buffer, piece, size - used - 1);
 }
 
 }  // namespace
@@ -139,24 +132,4 @@ int SetupStandardIO(const char *inputName, const char *outputName, FILE **in,
   if (fstat(fileno(*out), &outputStatus) != 0) return kStatFailed;
   if (!sameFile(inputStatus, outputStatus)) return kFilesReady;
   return isatty(fileno(*in)) ? kSameFileOnTerminal : kFilesReady;
-}
-
-const char *GetQzHomeDir() { return std::getenv("QZHOME"); }
-
-// Writes "$QZHOME/qzinit/filters/" into buffer (size bytes); -1 when QZHOME
-// is not set or the path doesn't fit.
-int GetQzInitDir(char *buffer, int size) {
-  const char *home = GetQzHomeDir();
-  if (home == nullptr || buffer == nullptr || size < 1) return -1;
-  size_t room = static_cast<size_t>(size);
-  size_t homeLength = std::strlen(home);
-  std::strncpy(buffer, home, room);
-  if (homeLength >= room) {  // cut: strncpy left no terminator
-    buffer[room - 1] = '\0';
-    return -1;
-  }
-  appendBounded(buffer, "/", room);
-  appendBounded(buffer, "qzinit/filters", room);
-  appendBounded(buffer, "/", room);
-  return std::strlen(buffer) == homeLength + 16 ? 0 : -1;
 }

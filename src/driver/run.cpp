@@ -2,17 +2,14 @@
 // opcode loop and the epilog.
 #include <cstdlib>
 
+#include "base/conversion.h"
+#include "base/messages.h"
+#include "dispatch/dispatch.h"
 #include "driver/driver.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "pict/pict.h"
 #include "text/text.h"
-
-int Version = 0;
-int EndOfFile = 0;
-int FullConversion = 0;
-Channel *inputFP = nullptr;
-Channel *outputFP = nullptr;
 
 namespace {
 
@@ -20,10 +17,6 @@ namespace {
 // only the size word precedes the frame.
 constexpr int32_t kFilePreamble = 514;
 constexpr int32_t kFramePreamble = 2;
-
-// The version 2 header opcode and the size of its data.
-constexpr uint16_t kHeaderOpcode = 0x0C00;
-constexpr int32_t kHeaderDataSize = 24;
 
 // Object identifiers of the skeleton: the page's text column and the
 // anchored frame holding the drawing.
@@ -53,33 +46,6 @@ int readVersion() {
   return 0;
 }
 
-// Under -full, an extended header (version word -2) gives the picture's
-// coordinate space, which is mapped onto the frame.
-void readHeaderOpcode(const Rect &frame) {
-  if (!FullConversion) {
-    PictSkip(kHeaderDataSize);
-    return;
-  }
-  unsigned char data[kHeaderDataSize];
-  ReadString(data, kHeaderDataSize);
-  MapExtendedHeader(data, frame);
-}
-
-// Calls the handler of every opcode until the end-of-picture opcode.
-void convertOpcodes(const Rect &frame) {
-  while (EndOfFile == 0) {
-    uint16_t opcode = 0;
-    getopcode(&opcode);
-    if (opcode == kHeaderOpcode) {
-      readHeaderOpcode(frame);
-    } else if (opcode <= 0xFF && Operators[opcode] != nullptr) {
-      Operators[opcode]();
-    } else {
-      SkipReservedOpcode(opcode);
-    }
-  }
-}
-
 // Closes the frame and anchors it in the page's only paragraph.
 void writeEpilog() {
   V_Printf(outputFP, " >\n");
@@ -95,16 +61,28 @@ void writeEpilog() {
   V_Printf(outputFP, ">\n");
 }
 
+// Sets the drawing state a picture starts with, then the options that
+// change it, and keeps the options for the floors that read them.
+void applyOptions(const Options &options) {
+  Initstateops();
+  InitTextFontState();
+  if (options.thinLines) SetThinLines();
+  if (options.scaled) SetScalingFactor(options.scale);
+  SetRunOptions(options);
+}
+
 }  // namespace
 
-int picttotov(Channel *input, Channel *output, int frameContents) {
+int picttotov(Channel *input, Channel *output, const Options &options) {
+  applyOptions(options);
+  const bool frameContents = options.frameContents;
   EndOfFile = 0;
   inputFP = input;
   outputFP = output;
   TrackInputPosition();
   Inittextops();
   initoperators();
-  if (FullConversion) InstallFullOperators();
+  if (options.full) InstallFullOperators();
   PictSkip(frameContents ? kFramePreamble : kFilePreamble);
   Rect frame;
   ReadRect(&frame);
@@ -114,7 +92,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
     V_Printf(outputFP, "<Units Upt >\n");
   else
     InitDocument(frame);
-  convertOpcodes(frame);
+  ConvertOpcodes(frame);
   if (!frameContents) writeEpilog();
   CleanupOperators();
   // The output is buffered: a failed write may show only now.
@@ -123,10 +101,7 @@ int picttotov(Channel *input, Channel *output, int frameContents) {
 }
 
 void ResetConversionRun() {
-  Version = 0;
-  EndOfFile = 0;
-  FullConversion = 0;
-  inputFP = outputFP = nullptr;
+  ResetConversionBase();
   ResetPictReader();
   CleanupOperators();
   ResetGroups();

@@ -3,7 +3,7 @@
 // TOV takes unchanged.
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 

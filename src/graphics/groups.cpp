@@ -2,7 +2,8 @@
 // Group statement written when a group with two or more members ends.
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 
 int16_t GroupID = 0;

@@ -8,7 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 

@@ -5,7 +5,8 @@
 // outlined, filled or both, optionally smoothed into a curve.
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 

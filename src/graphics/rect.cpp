@@ -2,7 +2,7 @@
 // rectangle-bounded shape writer shares.
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 

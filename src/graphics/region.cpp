@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
-#include "text/text.h"
 
 int16_t OriginX = 0;
 int16_t OriginY = 0;
@@ -157,7 +157,6 @@ void Initstateops() {
   ScaleFactor = 1.0f;
   ThinLines = 0;
   GroupID = 0;
-  InitTextFontState();
 }
 
 // Initstateops plus what it leaves at its process-start value.
@@ -170,10 +169,7 @@ void ResetDrawingState() {
 
 void SetThinLines() { ThinLines = 1; }
 
-void SetScalingFactor(double s) {
-  if (!(s > 0.0 && s < 10000.0)) Fatal(kMsgBadScale);
-  ScaleFactor = static_cast<float>(s);
-}
+void SetScalingFactor(double s) { ScaleFactor = static_cast<float>(s); }
 
 // A size taken as unsigned 32-bit, scaled in single precision.
 float ScaleWidth(int32_t n) {

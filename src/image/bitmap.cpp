@@ -3,7 +3,8 @@
 // unpacked and expanded one at a time while the facet is written.
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "image/facet_encoder.h"
 #include "image/image.h"
@@ -290,7 +291,7 @@ void do_bitmap(int hasRegion) {
     ReadUShort(&pixelSize);
     ReadUShort(&componentCount);
     if (componentCount > 1 || pixelSize > 8) {
-      if (FullConversion && IsDirectPixelSize(pixelSize))
+      if (RunOptions().full && IsDirectPixelSize(pixelSize))
         convertDirectCopy(head, bounds, componentCount, hasRegion);
       else
         skipUnsupportedPixMap(bounds, hasRegion);

@@ -7,7 +7,8 @@
 // are kept.
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "image/facet_encoder.h"
 #include "image/image.h"
 #include "image/pixels.h"

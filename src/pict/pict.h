@@ -1,4 +1,4 @@
-// The PICT reader: input primitives, the opcode table and picture comments.
+// The PICT reader: input primitives and the skips of operand structures.
 #ifndef PICTTOTOV_PICT_PICT_H
 #define PICTTOTOV_PICT_PICT_H
 
@@ -45,18 +45,7 @@ int16_t GetShort(const unsigned char *pointer);
 double GetFixed(const unsigned char *pointer);
 void WriteBytes(Channel *channel, const void *bytes, int32_t n);
 
-// The opcode table: 256 handler slots indexed by opcode.
-using Handler = void (*)();
-extern Handler *Operators;
-void initoperators();
-void CleanupOperators();  // frees the table; nothing to do without one
-// Under -full: puts the region and direct-colour handlers into the table.
-void InstallFullOperators();
 // Skips the data of an opcode the table has no handler for.
 void SkipReservedOpcode(uint16_t opcode);
-
-void op_opEndPic();
-void op_ShortComment();
-void op_LongComment();
 
 #endif  // PICTTOTOV_PICT_PICT_H

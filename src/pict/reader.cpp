@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "pict/pict.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Skipping the operand structures that the filter doesn't convert: regions,
 // polygons, pixel patterns, bit and pixel map copies, and the data of
 // opcodes without a handler.
-#include "driver/driver.h"
+#include "base/conversion.h"
 #include "pict/pict.h"
 
 namespace {

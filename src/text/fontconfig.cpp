@@ -7,7 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "driver/driver.h"
+#include "base/home.h"
+#include "base/messages.h"
 #include "text/text.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "text/fontconfig.h"
 
 FontTokenValue yylval = {0, nullptr};

@@ -5,7 +5,7 @@
 // rotated about the centre. A text-end comment closes the bracket.
 #include <cmath>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
 #include "graphics/graphics.h"
 #include "text/text.h"
 

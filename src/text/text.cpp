@@ -7,7 +7,7 @@
 #include <array>
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 #include "text/fontconfig.h"

@@ -165,7 +165,9 @@ TEST_P(Regression, EndsCleanly) {
 std::string ConvertHere(const std::string &path, bool headerless) {
   ResetConversionRun();
   testchannels::Channels channels(runfilter::ReadFile(path));
-  EXPECT_EQ(picttotov(inputFP, outputFP, headerless ? 1 : 0), 0);
+  ::Options options;
+  options.frameContents = headerless;
+  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
   return channels.Output();
 }
 

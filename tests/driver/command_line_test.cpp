@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/home.h"
+#include "base/messages.h"
 #include "driver/driver.h"
 #include "pict_bytes.h"
 #include "support/run_filter.h"

@@ -3,9 +3,11 @@
 // operands.
 #include <array>
 
-#include "driver/driver.h"
+#include "base/conversion.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
+#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "text/text.h"
 

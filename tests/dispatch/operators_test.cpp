@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/driver.h"
+#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "pict_bytes.h"
 #include "support/channels.h"

@@ -2,7 +2,8 @@
 // texts, the result goes to standard error.
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/messages.h"
+#include "runtime/vok.h"
 
 const char *Argv0 = nullptr;
 

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/driver.h"
+#include "base/messages.h"
 #include "graphics/graphics.h"
+#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "text/text.h"
 

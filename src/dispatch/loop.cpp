@@ -1,0 +1,39 @@
+// The opcode loop: every opcode of the picture goes to its handler, the
+// version 2 header opcode to the picture space, any other to its skip.
+#include "base/conversion.h"
+#include "dispatch/dispatch.h"
+#include "graphics/graphics.h"
+
+namespace {
+
+// The version 2 header opcode and the size of its data.
+constexpr uint16_t kHeaderOpcode = 0x0C00;
+constexpr int32_t kHeaderDataSize = 24;
+
+// Under -full, an extended header (version word -2) gives the picture's
+// coordinate space, which is mapped onto the frame.
+void readHeaderOpcode(const Rect &frame) {
+  if (!RunOptions().full) {
+    PictSkip(kHeaderDataSize);
+    return;
+  }
+  unsigned char data[kHeaderDataSize];
+  ReadString(data, kHeaderDataSize);
+  MapExtendedHeader(data, frame);
+}
+
+}  // namespace
+
+void ConvertOpcodes(const Rect &frame) {
+  while (EndOfFile == 0) {
+    uint16_t opcode = 0;
+    getopcode(&opcode);
+    if (opcode == kHeaderOpcode) {
+      readHeaderOpcode(frame);
+    } else if (opcode <= 0xFF && Operators[opcode] != nullptr) {
+      Operators[opcode]();
+    } else {
+      SkipReservedOpcode(opcode);
+    }
+  }
+}
