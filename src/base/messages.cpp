@@ -74,6 +74,8 @@ void Fatal(int number, const char *a) {
   V_Exit(1);
 }
 
+void FatalNoMemory() { Fatal(kMsgNoMemory); }
+
 // The usage text: the first line names the program, nine more follow.
 void do_help(const char *programName) {
   NonFatal(kMsgUsageFirst, programName, nullptr, nullptr);

@@ -35,5 +35,8 @@ void NonFatal(int number, const char *a = nullptr, const char *b = nullptr,
 // NonFatal, then exit status 1.
 [[noreturn]] void Fatal(int number, const char *a = nullptr);
 void do_help(const char *programName);
+// Message 1001 and exit status 1: the handler of the buffers a run can't
+// go on without.
+[[noreturn]] void FatalNoMemory();
 
 #endif  // PICTTOTOV_BASE_MESSAGES_H
