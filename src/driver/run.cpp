@@ -104,14 +104,7 @@ void ResetConversionRun() {
   ResetConversionBase();
   ResetPictReader();
   CleanupOperators();
-  ResetGroups();
-  ResetShapeMemory();
-  ResetArcs();
-  ResetLineCollection();
-  ResetRegions();
-  ResetPictureSpace();
-  ResetPolygons();
-  ResetDrawingState();
+  ResetGraphics();
   ResetTextState();
   ResetRotatedTextState();
   ResetImageState();

@@ -5,37 +5,41 @@
 
 #include "base/conversion.h"
 #include "graphics/graphics.h"
+#include "graphics/shapes.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
 
 namespace {
 
 constexpr uint16_t kFrameSameArc = 0x68;
 
-ShapeMemory arcMemory;
-int16_t StartAngle = 0;
-int16_t ArcAngle = 0;
+// The last arc's box, and the angles of the last arc opcode.
+struct Arcs {
+  ShapeMemory arcMemory;
+  int16_t StartAngle = 0;
+  int16_t ArcAngle = 0;
+};
+Arcs arcs;
 
 void readAngles() {
-  ReadShort(&StartAngle);
-  ReadShort(&ArcAngle);
+  ReadShort(&arcs.StartAngle);
+  ReadShort(&arcs.ArcAngle);
 }
 
 void writeArc(int penKind, int fillKind) {
-  V_Printf(outputFP, "<Arc\n");
-  DumpState(penKind, fillKind);
-  DumpShapeBounds("ArcRect", arcMemory);
-  V_Printf(outputFP, "\t<ArcTheta %hd>\n", StartAngle);
-  V_Printf(outputFP, "\t<ArcDTheta %hd>\n", ArcAngle);
+  OpenObject("Arc", penKind, fillKind);
+  DumpShapeBounds("ArcRect", arcs.arcMemory);
+  V_Printf(outputFP, "\t<ArcTheta %hd>\n", arcs.StartAngle);
+  V_Printf(outputFP, "\t<ArcDTheta %hd>\n", arcs.ArcAngle);
   V_Printf(outputFP, "\t<HeadCap Butt>\n");
   V_Printf(outputFP, "\t<TailCap Butt>\n");
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
+  CloseObject();
 }
 
 void dumparc(int penKind, int fillKind) {
-  ReadShapeBounds(&arcMemory);
+  ReadShapeBounds(&arcs.arcMemory);
   readAngles();
-  if (ShapeWritable(&arcMemory, penKind, fillKind, kFrameSameArc))
+  if (ShapeWritable(&arcs.arcMemory, penKind, fillKind, kFrameSameArc))
     writeArc(penKind, fillKind);
 }
 
@@ -43,15 +47,12 @@ void dumparc(int penKind, int fillKind) {
 void dumpsamearc(int penKind, int fillKind) {
   readAngles();
   if (!ValidPen()) return;
-  writeArc(penKind, TakeDeferredFill(&arcMemory, fillKind));
+  writeArc(penKind, TakeDeferredFill(&arcs.arcMemory, fillKind));
 }
 
 }  // namespace
 
-void ResetArcs() {
-  arcMemory = ShapeMemory{};
-  StartAngle = ArcAngle = 0;
-}
+void ResetArcs() { arcs = Arcs{}; }
 
 void op_frameArc() { dumparc(0, 3); }
 void op_paintArc() { dumparc(3, 0); }

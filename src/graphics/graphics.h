@@ -4,13 +4,18 @@
 
 #include <cstdint>
 
-// Drawing state read by the text and image writers.
-extern int16_t OriginX;
-extern int16_t OriginY;
-extern float ScaleFactor;
-extern int32_t PenSep;
-extern int16_t GroupID;    // nesting level of the open groups; 0 outside
-extern int32_t ThinLines;  // 1: pens below 1.5 points written at half width
+// The part of the drawing state the text and image writers read: where an
+// object goes (picture coordinate plus origin, times the scale), the pen's
+// separation and the group an object belongs to. Only the graphics
+// subsystem changes it.
+struct DrawingView {
+  int16_t OriginX = 0;
+  int16_t OriginY = 0;
+  float ScaleFactor = 1.0f;
+  int32_t PenSep = 0;
+  int16_t GroupID = 0;  // nesting level of the open groups; 0 outside
+};
+extern const DrawingView &Drawing;
 
 // State opcode handlers.
 void op_BkPat();
@@ -76,82 +81,15 @@ void op_paintSamePoly();
 void op_eraseSamePoly();
 void op_fillSamePoly();
 
-// Drawing state.
+// Drawing state: the run sets the state a picture starts with, then the
+// options that change it.
 void Initstateops();
 void SetThinLines();
 void SetScalingFactor(double s);
-float ScaleWidth(int32_t n);
 float ScaleHeight(int32_t n);
 void ScaleDelta(float *dx, float *dy);
-float GetPenWidth();
-void GetOvalSize(float *size);
-int ValidPen();
-int ValidPolyPen();
 void moveto(int16_t x, int16_t y);
 void GetCurrentPos(int16_t *x, int16_t *y);
-void SetOrigin(int16_t x, int16_t y);
-void AdjustForLineWidth(float *x1, float *y1, float *x2, float *y2);
-void DumpState(int penKind, int fillKind);
-void SaveFillSep();
-int32_t GetSavedFillSep();
-int32_t GetFillSep();
-void SetFillSep(int32_t sep);
-
-// Pattern and colour conversions.
-void setpat(int32_t *ink);
-void setcolor(int32_t value, int32_t *sep);
-void readandmatchcolor(int32_t *sep);
-int32_t matchcolor(int r, int g, int b);
-void do_pixmap(int32_t *ink, int32_t *sep);
-int patsequal(const unsigned char *reference, const unsigned char *pattern);
-void rollpattern(const unsigned char *source, unsigned char *target, int bits,
-                 int rows);
-void init_ontable();
-
-// Shared by the rectangle, rounded-rectangle, oval and arc writers: one
-// shape type's last bounds (left, top, right, bottom in TOV points, scaled
-// and pen-adjusted), which its Same opcodes redraw, and its fill kind held
-// back for a frame-same opcode that follows at once (3 when none is held).
-struct ShapeMemory {
-  float fx1 = 0.0f;
-  float fy1 = 0.0f;
-  float fx2 = 0.0f;
-  float fy2 = 0.0f;
-  int32_t SavedFill = 3;
-};
-// Reads a rectangle operand into the shape's bounds.
-void ReadShapeBounds(ShapeMemory *memory);
-// 1 if a shape just read is to be written now; 0 if the pen draws nothing,
-// or if a fill without outline is held back because the next opcode is
-// frameSameOpcode, which then writes fill and outline as one object.
-int ShapeWritable(ShapeMemory *memory, int penKind, int fillKind,
-                  uint16_t frameSameOpcode);
-// The fill kind a Same opcode writes: a held-back fill replaces "none".
-// Releases the held-back fill.
-int TakeDeferredFill(ShapeMemory *memory, int fillKind);
-// Writes "\t<statement x y width height>\n" for the shape's bounds.
-void DumpShapeBounds(const char *statement, const ShapeMemory &memory);
-
-// Line collection shared by the line and polygon writers. PolyState routes
-// the line opcodes: written one by one, collected into the point buffer, or
-// dropped.
-constexpr int32_t kPolyNormal = 1;
-constexpr int32_t kPolyCollecting = 2;
-constexpr int32_t kPolyIgnoring = 3;
-extern int32_t PolyState;
-// The collected path: pen-adjusted picture coordinates (no origin, no
-// scale), NumPoints of them in arrays of PointSlots floats each.
-extern float *Xarray;
-extern float *Yarray;
-extern int32_t NumPoints;
-extern int32_t PointSlots;
-// Unadjusted start of the first and end of the last collected segment.
-extern int16_t FirstX;
-extern int16_t FirstY;
-extern int16_t LastX;
-extern int16_t LastY;
-// 1 while the collected path is to be written as a smoothed curve.
-extern int32_t PolyIsSmoothed;
 
 // Polygon comments.
 void BeginPoly();
@@ -161,10 +99,7 @@ void ClosePoly();
 void SmoothPoly(int flags);
 
 // Under -full: regions, and the coordinate space of an extended version 2
-// header. PictureShiftX and PictureShiftY are added to every origin set
-// (0 without -full).
-extern int16_t PictureShiftX;
-extern int16_t PictureShiftY;
+// header.
 struct Rect;
 // `data` is the header opcode's 24 bytes; only version -2 changes anything.
 void MapExtendedHeader(const unsigned char *data, const Rect &frame);
@@ -179,17 +114,10 @@ void RememberRegion();
 void BeginGroup();
 void EndGroup();
 void IncrementGroupCount();
-int GroupNotEmpty();
 
 // Back to the process-start state, for a process that converts more than
-// one picture: each resets the state of its own file.
-void ResetDrawingState();  // calls Initstateops
-void ResetGroups();        // frees the groups still open
-void ResetShapeMemory();
-void ResetArcs();
-void ResetLineCollection();
-void ResetRegions();  // forgets the last region; its buffer stays
-void ResetPictureSpace();
-void ResetPolygons();
+// one picture: a fresh drawing state, no open group, no remembered shape,
+// path, polygon or region.
+void ResetGraphics();
 
 #endif  // PICTTOTOV_GRAPHICS_GRAPHICS_H

@@ -5,51 +5,53 @@
 #include "base/conversion.h"
 #include "base/messages.h"
 #include "graphics/graphics.h"
-
-int16_t GroupID = 0;
+#include "graphics/state.h"
+#include "runtime/buffer.h"
 
 namespace {
 
-// One open group; the innermost is on top of the stack.
-struct Node {
-  int32_t count;  // members written while this group was the innermost
-  Node *next;     // the enclosing group, null for the outermost
+// The open groups, outermost first: the members written while each was the
+// innermost. Its block grows with the nesting; PushGroup decides what a
+// failure to grow means.
+struct GroupStack {
+  GrowableBuffer<int32_t> counts{nullptr};
+  uint32_t depth = 0;
 };
+GroupStack groups;
 
-Node *stack = nullptr;
-
-Node *makeNode() { return static_cast<Node *>(V_Calloc(1, sizeof(Node), 0)); }
-
-// Opens a group node. Without memory the begin is dropped when no group is
-// open, but with groups open the enclosing groups would come out wrong, so
-// the run ends.
+// Opens a group. Without memory the begin is dropped when no group is open,
+// but with groups open the enclosing groups would come out wrong, so the
+// run ends.
 int PushGroup() {
-  Node *node = makeNode();
-  if (node == nullptr) {
-    if (stack == nullptr) return -1;
-    Fatal(kMsgNoMemory);
+  if (!groups.counts.Reserve(groups.depth + 1)) {
+    if (groups.depth == 0) return -1;
+    FatalNoMemory();
   }
-  node->next = stack;
-  stack = node;
+  groups.counts.data()[groups.depth++] = 0;
   return 0;
 }
 
 int PopGroup() {
-  if (stack == nullptr) return -1;
-  Node *top = stack;
-  stack = top->next;
-  V_Free(top);
+  if (groups.depth == 0) return -1;
+  --groups.depth;
   return 0;
 }
 
-void stepGroupIDBack() {
-  GroupID = static_cast<int16_t>(static_cast<uint16_t>(GroupID) - 1u);
+// 1 if the innermost group has two or more members.
+int GroupNotEmpty() {
+  return groups.depth > 0 && groups.counts.data()[groups.depth - 1] > 1;
+}
+
+// GroupID wraps around in 16 bits.
+void stepGroupID(int step) {
+  State.GroupID =
+      static_cast<int16_t>(static_cast<uint16_t>(State.GroupID + step));
 }
 
 }  // namespace
 
 void BeginGroup() {
-  GroupID = static_cast<int16_t>(static_cast<uint16_t>(GroupID) + 1u);
+  stepGroupID(+1);
   PushGroup();
 }
 
@@ -59,31 +61,26 @@ void BeginGroup() {
 // returns to the enclosing group's number. An end without an open group is
 // ignored.
 void EndGroup() {
-  if (stack == nullptr) return;
+  if (groups.depth == 0) return;
   if (!GroupNotEmpty()) {
     PopGroup();
-    stepGroupIDBack();
+    stepGroupID(-1);
     return;
   }
   V_Printf(outputFP, "<Group \n");
-  V_Printf(outputFP, "\t<ID %hd>\n", GroupID);
-  stepGroupIDBack();
-  if (GroupID != 0) V_Printf(outputFP, "\t<GroupID %hd>\n", GroupID);
+  V_Printf(outputFP, "\t<ID %hd>\n", State.GroupID);
+  stepGroupID(-1);
+  if (State.GroupID != 0)
+    V_Printf(outputFP, "\t<GroupID %hd>\n", State.GroupID);
   V_Printf(outputFP, ">\n");
   PopGroup();
   IncrementGroupCount();
 }
 
 void IncrementGroupCount() {
-  if (stack != nullptr)
-    stack->count =
-        static_cast<int32_t>(static_cast<uint32_t>(stack->count) + 1u);
+  if (groups.depth == 0) return;
+  int32_t &count = groups.counts.data()[groups.depth - 1];
+  count = static_cast<int32_t>(static_cast<uint32_t>(count) + 1u);
 }
 
-void ResetGroups() {
-  while (PopGroup() == 0) {
-  }
-  GroupID = 0;
-}
-
-int GroupNotEmpty() { return stack != nullptr && stack->count > 1; }
+void ResetGroupStack() { groups = GroupStack{}; }

@@ -9,19 +9,12 @@
 #include <cstdint>
 
 #include "base/conversion.h"
-#include "base/messages.h"
 #include "graphics/graphics.h"
+#include "graphics/paths.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
 
-int32_t PolyState = kPolyNormal;
-float *Xarray = nullptr;
-float *Yarray = nullptr;
-int32_t NumPoints = 0;
-int32_t PointSlots = 0;
-int16_t FirstX = 0;
-int16_t FirstY = 0;
-int16_t LastX = 0;
-int16_t LastY = 0;
+LineCollection Path;
 
 namespace {
 
@@ -29,11 +22,6 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
 // The point buffer starts with this many slots.
 constexpr int32_t kFirstPointSlots = 64;
-// Most slots one array of floats can get from the runtime.
-constexpr int32_t kMostPointSlots =
-    static_cast<int32_t>(kVokMaxAlloc / sizeof(float));
-// A slanted line below this width is written at half width under -l.
-constexpr float kThinLineLimit = 1.5f;
 // The width result of adjustline for lines that need no width of their own.
 constexpr float kNoOwnWidth = -1.0f;
 
@@ -174,14 +162,6 @@ void adjustline(float *x1, float *y1, float *x2, float *y2, float *width) {
   *y2 += amount(octant.offsets[3]);
 }
 
-// A picture coordinate of the point buffer or a line in TOV points.
-double toPointsX(float x) {
-  return static_cast<double>((static_cast<float>(OriginX) + x) * ScaleFactor);
-}
-double toPointsY(float y) {
-  return static_cast<double>((static_cast<float>(OriginY) + y) * ScaleFactor);
-}
-
 // Writes one line as a two-point PolyLine. A slanted line carries a second
 // PenWidth, its width across the band.
 void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
@@ -190,52 +170,32 @@ void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
                            static_cast<float>(x2), static_cast<float>(y2)};
   float width = kNoOwnWidth;
   adjustline(&end[0], &end[1], &end[2], &end[3], &width);
-  V_Printf(outputFP, "<PolyLine\n");
-  DumpState(0, 3);
-  if (width != kNoOwnWidth) {
-    double written = width;
-    if (ThinLines && width < kThinLineLimit) written *= 0.5;
-    V_Printf(outputFP, "\t<PenWidth %.3f>\n", written);
-  }
+  OpenObject("PolyLine", 0, 3);
+  if (width != kNoOwnWidth)
+    V_Printf(outputFP, "\t<PenWidth %.3f>\n",
+             static_cast<double>(ThinLineWidth(width)));
   V_Printf(outputFP, "\t<NumPoints 2>\n");
   for (size_t i = 0; i < end.size(); i += 2)
-    V_Printf(outputFP, "\t<Point %.3f %.3f >\n", toPointsX(end[i]),
-             toPointsY(end[i + 1]));
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
-}
-
-// Resizes *array to `slots` floats, keeping what fits.
-void resizePoints(float **array, int32_t slots) {
-  void *block =
-      V_Realloc(*array, static_cast<uint32_t>(slots) * sizeof(float), 0);
-  if (block == nullptr) Fatal(kMsgNoMemory);
-  *array = static_cast<float *>(block);
+    DumpPoint(CollectedToPointsX(end[i]), CollectedToPointsY(end[i + 1]));
+  CloseObject();
 }
 
 // Makes room for one more point. A new path starts with fresh arrays of 64
 // slots; the previous path's arrays go. A full buffer doubles, so that a long
-// path costs time in proportion to its points.
+// path costs time in proportion to its points; past the most an array can
+// hold, or without memory, the run ends.
 void reservePoint() {
-  if (NumPoints == 0) {
-    V_Free(Xarray);
-    V_Free(Yarray);
-    PointSlots = kFirstPointSlots;
-    resizePoints(&Xarray, PointSlots);
-    resizePoints(&Yarray, PointSlots);
+  if (Path.NumPoints == 0) {
+    Path.Xarray.Release();
+    Path.Yarray.Release();
+    Path.Xarray.Reserve(kFirstPointSlots);
+    Path.Yarray.Reserve(kFirstPointSlots);
   }
-  if (NumPoints >= PointSlots) {
-    if (PointSlots >= kMostPointSlots) Fatal(kMsgNoMemory);
-    PointSlots =
-        PointSlots > kMostPointSlots / 2 ? kMostPointSlots : PointSlots * 2;
-    resizePoints(&Xarray, PointSlots);
-    resizePoints(&Yarray, PointSlots);
+  if (Path.NumPoints >= Path.PointSlots()) {
+    const auto count = static_cast<uint32_t>(Path.NumPoints) + 1u;
+    Path.Xarray.Reserve(count);
+    Path.Yarray.Reserve(count);
   }
-}
-
-// The mean of two collected coordinates.
-float joined(float previous, float next) {
-  return static_cast<float>((previous + next) * 0.5);
 }
 
 // Appends one segment to the collected path. Its start and the previous
@@ -245,42 +205,43 @@ void storeline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (!ValidPolyPen()) return;
   if (static_cast<int16_t>(x1) == static_cast<int16_t>(x2) &&
       static_cast<int16_t>(y1) == static_cast<int16_t>(y2)) {
-    PolyIsSmoothed = 0;
+    Path.PolyIsSmoothed = 0;
     return;
   }
-  if (NumPoints == 0) {
-    FirstX = static_cast<int16_t>(x1);
-    FirstY = static_cast<int16_t>(y1);
+  if (Path.NumPoints == 0) {
+    Path.FirstX = static_cast<int16_t>(x1);
+    Path.FirstY = static_cast<int16_t>(y1);
   }
   reservePoint();
   float sx = static_cast<float>(x1), sy = static_cast<float>(y1);
   float ex = static_cast<float>(x2), ey = static_cast<float>(y2);
-  LastX = static_cast<int16_t>(x2);
-  LastY = static_cast<int16_t>(y2);
+  Path.LastX = static_cast<int16_t>(x2);
+  Path.LastY = static_cast<int16_t>(y2);
   float width = kNoOwnWidth;
   adjustline(&sx, &sy, &ex, &ey, &width);
-  if (NumPoints == 0) {
-    Xarray[0] = sx;
-    Yarray[0] = sy;
-    NumPoints = 1;
+  float *xs = Path.Xarray.data();
+  float *ys = Path.Yarray.data();
+  int32_t &n = Path.NumPoints;
+  if (n == 0) {
+    xs[0] = sx;
+    ys[0] = sy;
+    n = 1;
   } else {
-    float &lastX = Xarray[NumPoints - 1];
-    float &lastY = Yarray[NumPoints - 1];
-    if (lastX != sx) lastX = joined(lastX, sx);
-    if (lastY != sy) lastY = joined(lastY, sy);
+    if (xs[n - 1] != sx) xs[n - 1] = midpoint(xs[n - 1], sx);
+    if (ys[n - 1] != sy) ys[n - 1] = midpoint(ys[n - 1], sy);
   }
-  Xarray[NumPoints] = ex;
-  Yarray[NumPoints] = ey;
-  ++NumPoints;
+  xs[n] = ex;
+  ys[n] = ey;
+  ++n;
 }
 
 // Every line opcode ends here with its two points: dropped while lines are
 // ignored, else the pen moves to the end and the line is collected or
 // written.
 void drawLine(Point start, Point end) {
-  if (PolyState == kPolyIgnoring) return;
+  if (Path.PolyState == kPolyIgnoring) return;
   moveto(end.h, end.v);
-  if (PolyState == kPolyCollecting)
+  if (Path.PolyState == kPolyCollecting)
     storeline(start.h, start.v, end.h, end.v);
   else
     dumpline(start.h, start.v, end.h, end.v);
@@ -294,12 +255,7 @@ Point currentPoint() {
 
 }  // namespace
 
-// The buffer's arrays are kept; the next path starts with fresh ones.
-void ResetLineCollection() {
-  PolyState = kPolyNormal;
-  NumPoints = 0;
-  FirstX = FirstY = LastX = LastY = 0;
-}
+void ResetLineCollection() { Path = LineCollection{}; }
 
 void op_Line() {
   Point start = readPoint();

@@ -8,14 +8,17 @@
 #include <cstdint>
 
 #include "graphics/graphics.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
 
-int16_t PictureShiftX = 0;
-int16_t PictureShiftY = 0;
-
-void ResetPictureSpace() { PictureShiftX = PictureShiftY = 0; }
-
 namespace {
+
+// Added to every origin set; 0 without -full.
+struct PictureSpace {
+  int16_t PictureShiftX = 0;
+  int16_t PictureShiftY = 0;
+};
+PictureSpace space;
 
 constexpr int16_t kExtendedHeaderVersion = -2;
 // Offset of the source rectangle in the header data: version, reserved
@@ -57,8 +60,15 @@ void MapExtendedHeader(const unsigned char *data, const Rect &frame) {
   double ky = static_cast<double>(frame.height) / source.height;
   double k = kx < ky ? kx : ky;
   if (k <= 0.0) return;
-  ScaleFactor = static_cast<float>(ScaleFactor * k);
-  PictureShiftX = shiftFor(frame.x, source.x, k);
-  PictureShiftY = shiftFor(frame.y, source.y, k);
+  State.ScaleFactor = static_cast<float>(State.ScaleFactor * k);
+  space.PictureShiftX = shiftFor(frame.x, source.x, k);
+  space.PictureShiftY = shiftFor(frame.y, source.y, k);
   SetOrigin(0, 0);
 }
+
+void SetOrigin(int16_t x, int16_t y) {
+  State.OriginX = static_cast<int16_t>(x + space.PictureShiftX);
+  State.OriginY = static_cast<int16_t>(y + space.PictureShiftY);
+}
+
+void ResetPictureSpace() { space = PictureSpace{}; }

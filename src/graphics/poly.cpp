@@ -4,29 +4,38 @@
 // written at the end of the bracket as an open PolyLine or a closed Polygon,
 // outlined, filled or both, optionally smoothed into a curve.
 #include <cstdint>
+#include <utility>
 
 #include "base/conversion.h"
 #include "base/messages.h"
 #include "graphics/graphics.h"
+#include "graphics/paths.h"
+#include "graphics/shapes.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
-
-int32_t PolyIsSmoothed = 0;
+#include "runtime/buffer.h"
 
 namespace {
 
-// How the collected path is to be written; set by the polygon comments.
-int32_t PolyFill = 0;
-int32_t PolyFrame = 0;
-int32_t PolyClose = 0;
+struct PointF {
+  float x;
+  float y;
+};
 
-// The last polygon operand, origin added and scaled: x0, y0, x1, y1, ...
-// PolyBufferSize points fit; the last opcode carried PolyPoints.
-float *PolyBuffer = nullptr;
-int32_t PolyBufferSize = 0;
-int32_t PolyPoints = 0;
-// Only its deferred fill kind is used: a paint, erase or fill held back for
-// the frameSamePoly that follows.
-ShapeMemory polyMemory;
+struct Polygons {
+  // How the collected path is to be written; set by the polygon comments.
+  int32_t PolyFill = 0;
+  int32_t PolyFrame = 0;
+  int32_t PolyClose = 0;
+  // The last polygon operand, origin added and scaled; the last opcode
+  // carried PolyPoints. The buffer only grows, for the whole run.
+  GrowableBuffer<PointF> PolyBuffer{FatalNoMemory};
+  int32_t PolyPoints = 0;
+  // Only its deferred fill kind is used: a paint, erase or fill held back
+  // for the frameSamePoly that follows.
+  ShapeMemory polyMemory;
+};
+Polygons polygons;
 
 constexpr uint16_t kFrameSamePoly = 0x78;
 // Bits of the PolySmooth comment's flag byte.
@@ -38,53 +47,42 @@ constexpr int32_t kPolyHeaderSize = 10;
 constexpr int32_t kPolyPointSize = 4;
 
 // A path being written: a copy of the collected points, so that writing
-// never changes what was collected.
+// never changes what was collected. Without memory for it the run ends.
 struct PointList {
-  float *x = nullptr;
-  float *y = nullptr;
+  GrowableBuffer<float> x{FatalNoMemory};
+  GrowableBuffer<float> y{FatalNoMemory};
   int32_t count = 0;
 };
 
-float *allocFloats(int64_t count) {
-  int64_t bytes = (count > 0 ? count : 1) * int64_t{sizeof(float)};
-  if (bytes > int64_t{kVokMaxAlloc}) Fatal(kMsgNoMemory);
-  void *block = V_Alloc(static_cast<uint32_t>(bytes), 0);
-  if (block == nullptr) Fatal(kMsgNoMemory);
-  return static_cast<float *>(block);
-}
-
+// Room for `count` points; more than an array can hold ends the run.
 PointList allocPath(int64_t count) {
+  const uint32_t slots =
+      count > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(count);
   PointList path;
-  path.x = allocFloats(count);
-  path.y = allocFloats(count);
+  path.x.Reserve(slots);
+  path.y.Reserve(slots);
   path.count = static_cast<int32_t>(count);
   return path;
 }
 
-void freePath(PointList *path) {
-  V_Free(path->x);
-  V_Free(path->y);
-  path->count = 0;
-}
-
 PointList copyCollectedPath() {
-  PointList path = allocPath(NumPoints);
-  for (int32_t i = 0; i < NumPoints; ++i) {
-    path.x[i] = Xarray[i];
-    path.y[i] = Yarray[i];
+  PointList path = allocPath(Path.NumPoints);
+  const float *xs = Path.Xarray.data(), *ys = Path.Yarray.data();
+  float *x = path.x.data(), *y = path.y.data();
+  for (int32_t i = 0; i < Path.NumPoints; ++i) {
+    x[i] = xs[i];
+    y[i] = ys[i];
   }
   return path;
 }
-
-// The mean of two coordinates: the sum in single precision, halved.
-float midpoint(float a, float b) { return static_cast<float>((a + b) * 0.5); }
 
 // A closed path ends where it starts: the first and the last point merge
 // into their mean.
 void closePath(PointList *path) {
   int32_t last = path->count - 1;
-  path->x[0] = path->x[last] = midpoint(path->x[last], path->x[0]);
-  path->y[0] = path->y[last] = midpoint(path->y[last], path->y[0]);
+  float *x = path->x.data(), *y = path->y.data();
+  x[0] = x[last] = midpoint(x[last], x[0]);
+  y[0] = y[last] = midpoint(y[last], y[0]);
   path->count = last;
 }
 
@@ -92,9 +90,10 @@ void closePath(PointList *path) {
 void printpoints(const PointList &path) {
   V_Printf(outputFP, "<Comment polyline points\n");
   V_Printf(outputFP, "\t<NumPoints %d>\n", path.count);
+  const float *x = path.x.data(), *y = path.y.data();
   for (int32_t i = 0; i < path.count; ++i)
-    V_Printf(outputFP, "\t<Point %f %f>\n", static_cast<double>(path.x[i]),
-             static_cast<double>(path.y[i]));
+    V_Printf(outputFP, "\t<Point %f %f>\n", static_cast<double>(x[i]),
+             static_cast<double>(y[i]));
   V_Printf(outputFP, ">\n");
 }
 
@@ -106,15 +105,17 @@ void SmoothPolyline(PointList *path, int closed) {
   const int64_t n = path->count;
   if (n <= 2) return;
   PointList smooth = allocPath(closed ? 3 * n + 1 : 3 * n - 5);
+  const float *x = path->x.data(), *y = path->y.data();
+  float *sx = smooth.x.data(), *sy = smooth.y.data();
   int32_t next = 0;
   auto vertex = [&](int64_t i) {
-    smooth.x[next] = path->x[i];
-    smooth.y[next] = path->y[i];
+    sx[next] = x[i];
+    sy[next] = y[i];
     ++next;
   };
   auto mid = [&](int64_t a, int64_t b) {
-    smooth.x[next] = midpoint(path->x[a], path->x[b]);
-    smooth.y[next] = midpoint(path->y[a], path->y[b]);
+    sx[next] = midpoint(x[a], x[b]);
+    sy[next] = midpoint(y[a], y[b]);
     ++next;
   };
   if (closed) {
@@ -139,47 +140,37 @@ void SmoothPolyline(PointList *path, int closed) {
     vertex(n - 2);
     vertex(n - 1);
   }
-  freePath(path);
-  *path = smooth;
+  *path = std::move(smooth);
   if (closed) printpoints(*path);
-}
-
-void dumpPoint(double x, double y) {
-  V_Printf(outputFP, "\t<Point %.3f %.3f >\n", x, y);
 }
 
 // Writes the collected path as one object: a closed Polygon or an open
 // PolyLine, smoothed if asked. The collected points stay as they are.
 void dumpsplinepoly(int closed, int penKind, int fillKind) {
-  if (NumPoints == 0) return;
+  if (Path.NumPoints == 0) return;
   PointList path = copyCollectedPath();
   if (closed) closePath(&path);
-  V_Printf(outputFP, closed ? "<Polygon\n" : "<PolyLine\n");
-  DumpState(penKind, fillKind);
-  if (PolyIsSmoothed) {
+  OpenObject(closed ? "Polygon" : "PolyLine", penKind, fillKind);
+  if (Path.PolyIsSmoothed) {
     V_Printf(outputFP, "\t<Smoothed Yes>\n");
     SmoothPolyline(&path, closed);
   }
   V_Printf(outputFP, "\t<NumPoints %d>\n", path.count);
-  const float originX = OriginX, originY = OriginY;
+  const float *x = path.x.data(), *y = path.y.data();
   for (int32_t i = 0; i < path.count; ++i)
-    dumpPoint(static_cast<double>((originX + path.x[i]) * ScaleFactor),
-              static_cast<double>((originY + path.y[i]) * ScaleFactor));
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
-  freePath(&path);
+    DumpPoint(CollectedToPointsX(x[i]), CollectedToPointsY(y[i]));
+  CloseObject();
 }
 
 // Writes the last polygon operand as a PolyLine.
 void writePolyBuffer(int penKind, int fillKind) {
-  V_Printf(outputFP, "<PolyLine\n");
-  DumpState(penKind, fillKind);
-  V_Printf(outputFP, "\t<NumPoints %d>\n", PolyPoints);
-  for (int32_t i = 0; i < PolyPoints; ++i)
-    dumpPoint(static_cast<double>(PolyBuffer[2 * i]),
-              static_cast<double>(PolyBuffer[2 * i + 1]));
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
+  OpenObject("PolyLine", penKind, fillKind);
+  V_Printf(outputFP, "\t<NumPoints %d>\n", polygons.PolyPoints);
+  const PointF *points = polygons.PolyBuffer.data();
+  for (int32_t i = 0; i < polygons.PolyPoints; ++i)
+    DumpPoint(static_cast<double>(points[i].x),
+              static_cast<double>(points[i].y));
+  CloseObject();
 }
 
 // Reads a polygon operand into PolyBuffer: its size word, its bounding box
@@ -190,22 +181,17 @@ void readPolygon() {
   ReadUShort(&polySize);
   Rect bounds;
   ReadRect(&bounds);
-  PolyPoints = (int32_t{polySize} - kPolyHeaderSize) / kPolyPointSize;
-  if (PolyPoints > PolyBufferSize) {
-    void *block = V_Realloc(
-        PolyBuffer, static_cast<uint32_t>(PolyPoints) * 2u * sizeof(float), 0);
-    if (block == nullptr) Fatal(kMsgNoMemory);
-    PolyBuffer = static_cast<float *>(block);
-    PolyBufferSize = PolyPoints;  // once the block is there
-  }
+  const int32_t count = (int32_t{polySize} - kPolyHeaderSize) / kPolyPointSize;
+  polygons.PolyPoints = count;
+  if (count > 0) polygons.PolyBuffer.Reserve(static_cast<uint32_t>(count));
+  PointF *points = polygons.PolyBuffer.data();
   int16_t v = 0, h = 0;
-  for (int32_t i = 0; i < PolyPoints; ++i) {
+  for (int32_t i = 0; i < count; ++i) {
     ReadShort(&v);
     ReadShort(&h);
-    PolyBuffer[2 * i] = static_cast<float>(h + OriginX) * ScaleFactor;
-    PolyBuffer[2 * i + 1] = static_cast<float>(v + OriginY) * ScaleFactor;
+    points[i] = {ToPointsX(h), ToPointsY(v)};
   }
-  if (PolyPoints > 0) moveto(h, v);
+  if (count > 0) moveto(h, v);
 }
 
 // A polygon opcode. Inside a comment bracket it only records the fill
@@ -213,14 +199,14 @@ void readPolygon() {
 // frameSamePoly waits for it, which writes both as one object.
 void dumppoly(int penKind, int fillKind) {
   readPolygon();
-  if (PolyState == kPolyCollecting || PolyState == kPolyIgnoring) {
+  if (Path.PolyState == kPolyCollecting || Path.PolyState == kPolyIgnoring) {
     SaveFillSep();
     return;
   }
   uint16_t next = 0;
   PeekNextOpcode(&next);
   if (penKind == 3 && next == kFrameSamePoly) {
-    polyMemory.SavedFill = fillKind;
+    polygons.polyMemory.SavedFill = fillKind;
     return;
   }
   writePolyBuffer(penKind, fillKind);
@@ -229,7 +215,7 @@ void dumppoly(int penKind, int fillKind) {
 // A Same polygon opcode: the last polygon operand again, also inside a
 // comment bracket.
 void dumpsamepoly(int penKind, int fillKind) {
-  writePolyBuffer(penKind, TakeDeferredFill(&polyMemory, fillKind));
+  writePolyBuffer(penKind, TakeDeferredFill(&polygons.polyMemory, fillKind));
 }
 
 }  // namespace
@@ -247,36 +233,30 @@ void op_fillSamePoly() { dumpsamepoly(3, 1); }
 // Polygon comments
 // ---------------------------------------------------------------------------
 
-// PolyBuffer is kept for the next picture's polygons.
-void ResetPolygons() {
-  PolyIsSmoothed = 0;
-  PolyFill = PolyFrame = PolyClose = 0;
-  PolyPoints = 0;
-  polyMemory = ShapeMemory{};
-}
+void ResetPolygons() { polygons = Polygons{}; }
 
 // Starts collecting a path: empty, outlined, open, not smoothed.
 void BeginPoly() {
-  PolyState = kPolyCollecting;
-  NumPoints = 0;
-  PolyFill = 0;
-  PolyFrame = 1;
-  PolyClose = 0;
-  PolyIsSmoothed = 0;
+  Path.PolyState = kPolyCollecting;
+  Path.NumPoints = 0;
+  polygons.PolyFill = 0;
+  polygons.PolyFrame = 1;
+  polygons.PolyClose = 0;
+  Path.PolyIsSmoothed = 0;
 }
 
 // The path is a curve through its edge midpoints; the flag byte says whether
 // it is closed, filled and outlined.
 void SmoothPoly(int flags) {
-  PolyClose = (flags & kSmoothClose) != 0;
-  PolyFill = (flags & kSmoothFill) != 0;
-  PolyFrame = (flags & kSmoothFrame) != 0;
-  PolyIsSmoothed = 1;
+  polygons.PolyClose = (flags & kSmoothClose) != 0;
+  polygons.PolyFill = (flags & kSmoothFill) != 0;
+  polygons.PolyFrame = (flags & kSmoothFrame) != 0;
+  Path.PolyIsSmoothed = 1;
 }
 
-void IgnorePoly() { PolyState = kPolyIgnoring; }
+void IgnorePoly() { Path.PolyState = kPolyIgnoring; }
 
-void ClosePoly() { PolyClose = 1; }
+void ClosePoly() { polygons.PolyClose = 1; }
 
 // Writes the collected path. A path that is filled and outlined on one
 // separation is one object; on different separations a fill object (always
@@ -287,18 +267,19 @@ void EndPoly() {
   const int32_t saved = GetSavedFillSep();
   const int32_t current = GetFillSep();
   const bool same = saved == current;
-  if (FirstX == LastX && FirstY == LastY) ClosePoly();
-  if (PolyFill && PolyFrame && same) {
-    dumpsplinepoly(PolyClose, 0, 1);
+  if (Path.FirstX == Path.LastX && Path.FirstY == Path.LastY) ClosePoly();
+  const bool fill = polygons.PolyFill, frame = polygons.PolyFrame;
+  if (fill && frame && same) {
+    dumpsplinepoly(polygons.PolyClose, 0, 1);
   } else {
-    if (PolyFill && PolyFrame) BeginGroup();
-    if (PolyFill) {
+    if (fill && frame) BeginGroup();
+    if (fill) {
       if (!same) SetFillSep(saved);
       dumpsplinepoly(1, 3, 1);
       if (!same) SetFillSep(current);
     }
-    if (PolyFrame) dumpsplinepoly(PolyClose, 0, 3);
-    if (PolyFill && PolyFrame) EndGroup();
+    if (frame) dumpsplinepoly(polygons.PolyClose, 0, 3);
+    if (fill && frame) EndGroup();
   }
-  PolyState = kPolyNormal;
+  Path.PolyState = kPolyNormal;
 }

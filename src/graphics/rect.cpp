@@ -4,6 +4,8 @@
 
 #include "base/conversion.h"
 #include "graphics/graphics.h"
+#include "graphics/shapes.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
 
 // The box of a shape in TOV points: picture coordinates plus the origin,
@@ -11,11 +13,10 @@
 void ReadShapeBounds(ShapeMemory *memory) {
   Rect rect;
   ReadRect(&rect);
-  memory->fx1 = static_cast<float>(rect.x + OriginX) * ScaleFactor;
-  memory->fy1 = static_cast<float>(rect.y + OriginY) * ScaleFactor;
-  memory->fx2 = static_cast<float>(rect.x + rect.width + OriginX) * ScaleFactor;
-  memory->fy2 =
-      static_cast<float>(rect.y + rect.height + OriginY) * ScaleFactor;
+  memory->fx1 = ToPointsX(rect.x);
+  memory->fy1 = ToPointsY(rect.y);
+  memory->fx2 = ToPointsX(rect.x + rect.width);
+  memory->fy2 = ToPointsY(rect.y + rect.height);
   AdjustForLineWidth(&memory->fx1, &memory->fy1, &memory->fx2, &memory->fy2);
 }
 
@@ -61,22 +62,23 @@ constexpr ShapeType kRoundRect{"RoundRect", 0x48, true};
 constexpr ShapeType kEllipse{"Ellipse", 0x58, false};
 
 // Each shape type remembers its own last box.
-ShapeMemory rectMemory;
-ShapeMemory roundRectMemory;
-ShapeMemory ovalMemory;
+struct Shapes {
+  ShapeMemory rectMemory;
+  ShapeMemory roundRectMemory;
+  ShapeMemory ovalMemory;
+};
+Shapes shapes;
 
 void writeShape(const ShapeType &type, const ShapeMemory &memory, int penKind,
                 int fillKind) {
-  V_Printf(outputFP, "<%s\n", type.statement);
-  DumpState(penKind, fillKind);
+  OpenObject(type.statement, penKind, fillKind);
   DumpShapeBounds("BRect", memory);
   if (type.hasRadius) {
     float radius = 0.0f;
     GetOvalSize(&radius);
     V_Printf(outputFP, "\t<Radius %.3f>\n", static_cast<double>(radius));
   }
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
+  CloseObject();
 }
 
 // A shape opcode with its rectangle operand.
@@ -96,29 +98,27 @@ void dumpsameshape(const ShapeType &type, ShapeMemory *memory, int penKind,
 
 }  // namespace
 
-void ResetShapeMemory() {
-  rectMemory = roundRectMemory = ovalMemory = ShapeMemory{};
-}
+void ResetShapes() { shapes = Shapes{}; }
 
 namespace {
 
 void dumprect(int penKind, int fillKind) {
-  dumpshape(kRectangle, &rectMemory, penKind, fillKind);
+  dumpshape(kRectangle, &shapes.rectMemory, penKind, fillKind);
 }
 void dumpsamerect(int penKind, int fillKind) {
-  dumpsameshape(kRectangle, &rectMemory, penKind, fillKind);
+  dumpsameshape(kRectangle, &shapes.rectMemory, penKind, fillKind);
 }
 void dumproundrect(int penKind, int fillKind) {
-  dumpshape(kRoundRect, &roundRectMemory, penKind, fillKind);
+  dumpshape(kRoundRect, &shapes.roundRectMemory, penKind, fillKind);
 }
 void dumpsameroundrect(int penKind, int fillKind) {
-  dumpsameshape(kRoundRect, &roundRectMemory, penKind, fillKind);
+  dumpsameshape(kRoundRect, &shapes.roundRectMemory, penKind, fillKind);
 }
 void dumpellipse(int penKind, int fillKind) {
-  dumpshape(kEllipse, &ovalMemory, penKind, fillKind);
+  dumpshape(kEllipse, &shapes.ovalMemory, penKind, fillKind);
 }
 void dumpsamellipse(int penKind, int fillKind) {
-  dumpsameshape(kEllipse, &ovalMemory, penKind, fillKind);
+  dumpsameshape(kEllipse, &shapes.ovalMemory, penKind, fillKind);
 }
 
 }  // namespace

@@ -9,46 +9,55 @@
 // that doesn't end) end the region where it was last sound.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/conversion.h"
 #include "base/messages.h"
 #include "graphics/graphics.h"
+#include "graphics/shapes.h"
+#include "graphics/state.h"
 #include "pict/pict.h"
+#include "runtime/buffer.h"
 
 namespace {
 
 constexpr int16_t kEndMark = 0x7FFF;
 constexpr int32_t kBoxBytes = 8;
 
-// The last region: its bytes after the size word, kept for the Same
-// opcodes in a buffer of lastCapacity bytes.
-unsigned char *last = nullptr;
-int32_t lastLength = -1;  // -1: no region read yet
-uint32_t lastCapacity = 0;
-
-// One growable array of 32-bit values; it grows at least twofold, as the
-// outline's arrays grow by one edge or point at a time.
-struct Values {
-  int32_t *at = nullptr;
-  uint32_t capacity = 0;
+// A growable array of 32-bit values; it grows at least twofold, as the
+// outline's arrays grow by one edge or point at a time. Without memory the
+// run ends.
+struct Values : GrowableBuffer<int32_t> {
+  constexpr Values() : GrowableBuffer<int32_t>(FatalNoMemory) {}
+  int32_t &operator[](int32_t i) { return data()[i]; }
 };
 
 int32_t *reserve(Values *values, uint32_t count) {
-  if (count > values->capacity) {
-    if (count < 2 * values->capacity) count = 2 * values->capacity;
-    uint32_t bytes = count * sizeof(int32_t);
-    void *grown = V_Realloc(values->at, bytes, 0);  // null: a new block
-    if (grown == nullptr) Fatal(kMsgNoMemory);
-    values->at = static_cast<int32_t *>(grown);
-    values->capacity = count;
-  }
-  return values->at;
+  values->Reserve(count);
+  return values->data();
 }
 
-// The spans: sorted x positions, an inside stretch between each pair, with
-// the y where each position began; a second pair of arrays to merge into.
-Values spanX, spanStart, mergedX, mergedStart;
-int32_t spanCount = 0;
+struct Regions {
+  // The last region: its bytes after the size word, kept for the Same
+  // opcodes.
+  GrowableBuffer<unsigned char> last{FatalNoMemory};
+  int32_t lastLength = -1;  // -1: no region read yet
+  // The spans: sorted x positions, an inside stretch between each pair,
+  // with the y where each position began; a second pair of arrays to merge
+  // into.
+  Values spanX, spanStart, mergedX, mergedStart;
+  int32_t spanCount = 0;
+  // The outline: the region's edges (x0, y0, x1, y1 each), their ends
+  // sorted by point (2 * edge + end) to find the edges that meet at a
+  // point, which edges are chained, and the polygon being chained (x, y
+  // each).
+  Values edges;
+  int32_t edgeCount = 0;
+  Values ends;
+  Values used;
+  Values outline;
+};
+Regions regions;
 
 // A row of the region: its y and its positions within the region bytes.
 struct Row {
@@ -101,16 +110,17 @@ int32_t positionAt(const Row &row, int32_t i) {
 // Toggles the row's positions in the spans; a position leaving the spans
 // ends a vertical edge at the row's y.
 void toggle(const Row &row, int32_t capacity, RegionSink *sink) {
-  int32_t *outX = reserve(&mergedX, static_cast<uint32_t>(capacity));
-  int32_t *outStart = reserve(&mergedStart, static_cast<uint32_t>(capacity));
+  int32_t *outX = reserve(&regions.mergedX, static_cast<uint32_t>(capacity));
+  int32_t *outStart =
+      reserve(&regions.mergedStart, static_cast<uint32_t>(capacity));
   int32_t i = 0, j = 0, n = 0;
-  while (i < spanCount || j < row.count) {
+  while (i < regions.spanCount || j < row.count) {
     int32_t x = j < row.count ? positionAt(row, j) : INT32_MAX;
-    if (i < spanCount && spanX.at[i] < x) {
-      outX[n] = spanX.at[i];
-      outStart[n++] = spanStart.at[i++];
-    } else if (i < spanCount && spanX.at[i] == x) {
-      if (sink != nullptr) sink->vertical(x, spanStart.at[i], row.y);
+    if (i < regions.spanCount && regions.spanX[i] < x) {
+      outX[n] = regions.spanX[i];
+      outStart[n++] = regions.spanStart[i++];
+    } else if (i < regions.spanCount && regions.spanX[i] == x) {
+      if (sink != nullptr) sink->vertical(x, regions.spanStart[i], row.y);
       ++i;
       ++j;
     } else {
@@ -119,9 +129,9 @@ void toggle(const Row &row, int32_t capacity, RegionSink *sink) {
       ++j;
     }
   }
-  std::swap(spanX, mergedX);
-  std::swap(spanStart, mergedStart);
-  spanCount = n;
+  std::swap(regions.spanX, regions.mergedX);
+  std::swap(regions.spanStart, regions.mergedStart);
+  regions.spanCount = n;
 }
 
 // How much of a region is drawn: its first `rows` rows, then, if spans are
@@ -132,9 +142,9 @@ struct Plan {
 };
 
 void resetSpans(int32_t capacity) {
-  reserve(&spanX, static_cast<uint32_t>(capacity));
-  reserve(&spanStart, static_cast<uint32_t>(capacity));
-  spanCount = 0;
+  reserve(&regions.spanX, static_cast<uint32_t>(capacity));
+  reserve(&regions.spanStart, static_cast<uint32_t>(capacity));
+  regions.spanCount = 0;
 }
 
 // Finds the sound part of the rows. Rows must come in increasing y with
@@ -150,7 +160,7 @@ Plan planRows(const unsigned char *data, int32_t length) {
     Row row;
     if (!readY(&p, end, &row.y)) break;
     if (row.y == kEndMark) {
-      if (spanCount == 0) return plan;
+      if (regions.spanCount == 0) return plan;
       break;
     }
     if (row.y <= previousY) break;
@@ -179,18 +189,18 @@ void drawRows(const unsigned char *data, int32_t length, const Plan &plan,
     readY(&p, end, &row.y);
     readPositions(&p, end, &row);
     if (row.count == 0) continue;  // no change: the band goes on
-    if (spanCount > 0) sink->band(previousY, row.y);
+    if (regions.spanCount > 0) sink->band(previousY, row.y);
     for (int32_t i = 0; i < row.count; i += 2)
       sink->horizontal(positionAt(row, i), positionAt(row, i + 1), row.y);
     toggle(row, length / 2 + 1, sink);
     previousY = row.y;
   }
-  if (spanCount == 0) return;
+  if (regions.spanCount == 0) return;
   sink->band(previousY, plan.closeY);
-  for (int32_t i = 0; i < spanCount; i += 2)
-    sink->horizontal(spanX.at[i], spanX.at[i + 1], plan.closeY);
-  for (int32_t i = 0; i < spanCount; ++i)
-    sink->vertical(spanX.at[i], spanStart.at[i], plan.closeY);
+  for (int32_t i = 0; i < regions.spanCount; i += 2)
+    sink->horizontal(regions.spanX[i], regions.spanX[i + 1], plan.closeY);
+  for (int32_t i = 0; i < regions.spanCount; ++i)
+    sink->vertical(regions.spanX[i], regions.spanStart[i], plan.closeY);
 }
 
 // Walks a region's bytes (box and rows) for the sink; a plain rectangle
@@ -217,30 +227,25 @@ void walkRegion(const unsigned char *bytes, int32_t length, RegionSink *sink) {
   drawRows(rows, 2 * kWords, planRows(rows, 2 * kWords), sink);
 }
 
-float toX(int32_t x) { return static_cast<float>(x + OriginX) * ScaleFactor; }
-float toY(int32_t y) { return static_cast<float>(y + OriginY) * ScaleFactor; }
-
 // Counts the rectangles of the bands.
 struct CountRects : RegionSink {
   int32_t count = 0;
-  void band(int32_t, int32_t) override { count += spanCount / 2; }
+  void band(int32_t, int32_t) override { count += regions.spanCount / 2; }
 };
 
 // Writes each band's spans as filled rectangles without a pen.
 struct PaintRects : RegionSink {
   int fillKind = 0;
   void band(int32_t y0, int32_t y1) override {
-    for (int32_t i = 0; i < spanCount; i += 2) {
+    for (int32_t i = 0; i < regions.spanCount; i += 2) {
       ShapeMemory box;
-      box.fx1 = toX(spanX.at[i]);
-      box.fy1 = toY(y0);
-      box.fx2 = toX(spanX.at[i + 1]);
-      box.fy2 = toY(y1);
-      V_Printf(outputFP, "<Rectangle\n");
-      DumpState(3, fillKind);
+      box.fx1 = ToPointsX(regions.spanX[i]);
+      box.fy1 = ToPointsY(y0);
+      box.fx2 = ToPointsX(regions.spanX[i + 1]);
+      box.fy2 = ToPointsY(y1);
+      OpenObject("Rectangle", 3, fillKind);
       DumpShapeBounds("BRect", box);
-      V_Printf(outputFP, ">\n");
-      IncrementGroupCount();
+      CloseObject();
     }
   }
 };
@@ -257,14 +262,13 @@ void paintRegion(const unsigned char *bytes, int32_t length, int fillKind) {
 }
 
 // The outline: the region's edges, then chained into closed polygons.
-Values edges;  // x0, y0, x1, y1 per edge
-int32_t edgeCount = 0;
 
 struct CollectEdges : RegionSink {
   void add(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     if (x0 == x1 && y0 == y1) return;
-    int32_t *e = reserve(&edges, 4 * static_cast<uint32_t>(edgeCount + 1));
-    e += 4 * edgeCount++;
+    int32_t *e = reserve(&regions.edges,
+                         4 * static_cast<uint32_t>(regions.edgeCount + 1));
+    e += 4 * regions.edgeCount++;
     e[0] = x0;
     e[1] = y0;
     e[2] = x1;
@@ -278,13 +282,8 @@ struct CollectEdges : RegionSink {
   }
 };
 
-// Edge ends sorted by point, to find the edges that meet at a point.
-Values ends;  // 2 * edge + end, sorted
-Values used;
-Values outline;  // x, y of the polygon being chained
-
-int32_t endX(int32_t end) { return edges.at[2 * end]; }
-int32_t endY(int32_t end) { return edges.at[2 * end + 1]; }
+int32_t endX(int32_t end) { return regions.edges[2 * end]; }
+int32_t endY(int32_t end) { return regions.edges[2 * end + 1]; }
 
 bool endBefore(int32_t a, int32_t b) {
   if (endX(a) != endX(b)) return endX(a) < endX(b);
@@ -294,12 +293,13 @@ bool endBefore(int32_t a, int32_t b) {
 
 // An unused edge end at (x, y), or -1.
 int32_t unusedEndAt(int32_t x, int32_t y) {
-  int32_t *first = ends.at, *last = ends.at + 2 * edgeCount;
+  int32_t *first = regions.ends.data(),
+          *last = regions.ends.data() + 2 * regions.edgeCount;
   int32_t *at = std::lower_bound(first, last, 0, [&](int32_t end, int32_t) {
     return endX(end) < x || (endX(end) == x && endY(end) < y);
   });
   for (; at != last && endX(*at) == x && endY(*at) == y; ++at)
-    if (!used.at[*at / 2]) return *at;
+    if (!regions.used[*at / 2]) return *at;
   return -1;
 }
 
@@ -308,52 +308,52 @@ int32_t unusedEndAt(int32_t x, int32_t y) {
 // horizontal edge (a row's positions are apart) and one vertical edge (a
 // position leaves the spans only in a later row than it entered).
 int32_t chainFrom(int32_t start) {
-  used.at[start] = 1;
+  regions.used[start] = 1;
   int32_t end = 2 * start;
   int32_t count = 0;
   do {
-    int32_t *p = reserve(&outline, 2 * static_cast<uint32_t>(count + 1));
+    int32_t *p =
+        reserve(&regions.outline, 2 * static_cast<uint32_t>(count + 1));
     p[2 * count] = endX(end);
     p[2 * count + 1] = endY(end);
     ++count;
     end = unusedEndAt(endX(end ^ 1), endY(end ^ 1));
-    if (end >= 0) used.at[end / 2] = 1;
+    if (end >= 0) regions.used[end / 2] = 1;
   } while (end >= 0);
   return count;
 }
 
 void writePolygon(int32_t count) {
-  V_Printf(outputFP, "<Polygon\n");
-  DumpState(0, 3);
+  OpenObject("Polygon", 0, 3);
   V_Printf(outputFP, "\t<NumPoints %d>\n", count);
   for (int32_t i = 0; i < count; ++i)
-    V_Printf(outputFP, "\t<Point %.3f %.3f >\n",
-             static_cast<double>(toX(outline.at[2 * i])),
-             static_cast<double>(toY(outline.at[2 * i + 1])));
-  V_Printf(outputFP, ">\n");
-  IncrementGroupCount();
+    DumpPoint(static_cast<double>(ToPointsX(regions.outline[2 * i])),
+              static_cast<double>(ToPointsY(regions.outline[2 * i + 1])));
+  CloseObject();
 }
 
 void frameRegion(const unsigned char *bytes, int32_t length) {
-  edgeCount = 0;
+  regions.edgeCount = 0;
   CollectEdges collector;
   walkRegion(bytes, length, &collector);
-  if (edgeCount == 0) return;
-  const uint32_t endCount = 2 * static_cast<uint32_t>(edgeCount);
-  reserve(&ends, endCount);
-  for (uint32_t i = 0; i < endCount; ++i) ends.at[i] = static_cast<int32_t>(i);
-  std::sort(ends.at, ends.at + endCount, endBefore);
-  std::memset(reserve(&used, static_cast<uint32_t>(edgeCount)), 0,
-              sizeof(int32_t) * static_cast<size_t>(edgeCount));
+  if (regions.edgeCount == 0) return;
+  const uint32_t endCount = 2 * static_cast<uint32_t>(regions.edgeCount);
+  reserve(&regions.ends, endCount);
+  for (uint32_t i = 0; i < endCount; ++i)
+    regions.ends[i] = static_cast<int32_t>(i);
+  std::sort(regions.ends.data(), regions.ends.data() + endCount, endBefore);
+  std::memset(reserve(&regions.used, static_cast<uint32_t>(regions.edgeCount)),
+              0, sizeof(int32_t) * static_cast<size_t>(regions.edgeCount));
   // Chain twice: count the polygons to know whether to group them.
   int32_t polygons = 0;
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 1) {
-      std::memset(used.at, 0, sizeof(int32_t) * static_cast<size_t>(edgeCount));
+      std::memset(regions.used.data(), 0,
+                  sizeof(int32_t) * static_cast<size_t>(regions.edgeCount));
       if (polygons > 1) BeginGroup();
     }
-    for (int32_t e = 0; e < edgeCount; ++e) {
-      if (used.at[e]) continue;
+    for (int32_t e = 0; e < regions.edgeCount; ++e) {
+      if (regions.used[e]) continue;
       int32_t count = chainFrom(e);
       if (count < 3) continue;
       if (pass == 0)
@@ -365,31 +365,21 @@ void frameRegion(const unsigned char *bytes, int32_t length) {
   if (polygons > 1) EndGroup();
 }
 
-// Reads a region operand into `last`.
+// Reads a region operand into the last region.
 void readRegion() {
   uint16_t size = 0;
   ReadUShort(&size);
   int32_t length = size >= 2 ? size - 2 : 0;
-  if (static_cast<uint32_t>(length) + 1 > lastCapacity) {
-    uint32_t want = static_cast<uint32_t>(length) + 1;
-    void *grown = V_Realloc(last, want, 0);  // null: a new block
-    if (grown == nullptr) Fatal(kMsgNoMemory);
-    last = static_cast<unsigned char *>(grown);
-    lastCapacity = want;
-  }
-  ReadString(last, length);
-  lastLength = length;
+  regions.last.Reserve(static_cast<uint32_t>(length) + 1);
+  ReadString(regions.last.data(), length);
+  regions.lastLength = length;
 }
 
 }  // namespace
 
 void RememberRegion() { readRegion(); }
 
-void ResetRegions() {
-  lastLength = -1;
-  spanCount = 0;
-  edgeCount = 0;
-}
+void ResetRegions() { regions = Regions{}; }
 
 void dumprgn(int penKind, int fillKind) {
   readRegion();
@@ -397,9 +387,9 @@ void dumprgn(int penKind, int fillKind) {
 }
 
 void dumpsamergn(int penKind, int fillKind) {
-  if (lastLength < 0 || !ValidPen()) return;
+  if (regions.lastLength < 0 || !ValidPen()) return;
   if (penKind == 3)
-    paintRegion(last, lastLength, fillKind);
+    paintRegion(regions.last.data(), regions.lastLength, fillKind);
   else
-    frameRegion(last, lastLength);
+    frameRegion(regions.last.data(), regions.lastLength);
 }

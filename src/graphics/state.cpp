@@ -1,6 +1,8 @@
 // The drawing state: pen, patterns, colours, origin, current point and
 // scaling, the state opcodes that change it, and DumpState, which turns it
 // into the fill, pen, width and separation attributes of a TOV object.
+#include "graphics/state.h"
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -10,31 +12,13 @@
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 
-int16_t OriginX = 0;
-int16_t OriginY = 0;
-float ScaleFactor = 1.0f;
-int32_t PenSep = 0;
-int32_t ThinLines = 0;
+DrawingState State;
+const DrawingView &Drawing = State;
 
 namespace {
 
-// TOV fill numbers.
-constexpr int32_t kFillSolid = 0;
-constexpr int32_t kFillNoInk = 7;
-constexpr int32_t kFillNone = 15;
-
-int32_t PenInk = 0;
-int32_t FillInk = 0;
-int32_t BackInk = kFillNone;
-int32_t FillSep = 0;
-int32_t BackSep = 0;
-int32_t SavedFillSep = 0;
-float PenWidth = 1.0f;
-uint16_t PenMode = 0;
-float OvalSize = 0.0f;
-int16_t CurrentX = 0;
-int16_t CurrentY = 0;
 // Number of set bits of every byte value; built on the first pattern read.
+// A table of a pure function, not part of the drawing state.
 std::array<signed char, 256> ontable{};
 
 // Pen mode whose drawing is dropped.
@@ -89,7 +73,7 @@ constexpr std::array<OldColor, 8> kOldColors{{{33, 0},
                                               {137, 6},
                                               {69, 7}}};
 
-// Under -l a pen below this width is written at half width.
+// Under -l a pen or line below this width is written at half width.
 constexpr float kThinLineLimit = 1.5f;
 // Width written for objects without an outline.
 constexpr double kNoPenWidth = 0.015;
@@ -118,13 +102,13 @@ void dumpInk(int32_t sep, int32_t ink) {
 void dumpFill(int fillKind) {
   switch (fillKind) {
     case 0:
-      dumpInk(FillSep, PenInk);
+      dumpInk(State.FillSep, State.PenInk);
       break;
     case 1:
-      dumpInk(FillSep, FillInk);
+      dumpInk(State.FillSep, State.FillInk);
       break;
     case 2:
-      dumpInk(BackSep, BackInk);
+      dumpInk(State.BackSep, State.BackInk);
       break;
     case 3:
       V_Printf(outputFP, "\t<Fill %d>\n", kFillNone);
@@ -141,80 +125,66 @@ void dumpFill(int fillKind) {
 // ---------------------------------------------------------------------------
 
 // Sets the drawing state a picture starts with. The pen mode, the oval size
-// and the saved fill separation keep their process-start values.
+// and the saved fill separation keep their values.
 void Initstateops() {
-  PenInk = kFillSolid;
-  FillInk = kFillSolid;
-  BackInk = kFillNone;
-  PenSep = 0;
-  FillSep = 0;
-  BackSep = 0;
-  PenWidth = 1.0f;
-  OriginX = 0;
-  OriginY = 0;
-  CurrentX = 0;
-  CurrentY = 0;
-  ScaleFactor = 1.0f;
-  ThinLines = 0;
-  GroupID = 0;
+  DrawingState start;
+  start.PenMode = State.PenMode;
+  start.OvalSize = State.OvalSize;
+  start.SavedFillSep = State.SavedFillSep;
+  State = start;
 }
 
-// Initstateops plus what it leaves at its process-start value.
-void ResetDrawingState() {
-  PenMode = 0;
-  OvalSize = 0.0f;
-  SavedFillSep = 0;
-  Initstateops();
+void ResetGraphics() {
+  State = DrawingState{};
+  ResetGroupStack();
+  ResetShapes();
+  ResetArcs();
+  ResetLineCollection();
+  ResetPolygons();
+  ResetRegions();
+  ResetPictureSpace();
 }
 
-void SetThinLines() { ThinLines = 1; }
+void SetThinLines() { State.ThinLines = 1; }
 
-void SetScalingFactor(double s) { ScaleFactor = static_cast<float>(s); }
+void SetScalingFactor(double s) { State.ScaleFactor = static_cast<float>(s); }
 
 // A size taken as unsigned 32-bit, scaled in single precision.
 float ScaleWidth(int32_t n) {
-  return static_cast<float>(static_cast<uint32_t>(n)) * ScaleFactor;
+  return static_cast<float>(static_cast<uint32_t>(n)) * State.ScaleFactor;
 }
 
-float ScaleHeight(int32_t n) {
-  return static_cast<float>(static_cast<uint32_t>(n)) * ScaleFactor;
-}
+float ScaleHeight(int32_t n) { return ScaleWidth(n); }
 
 void ScaleDelta(float *dx, float *dy) {
-  *dx = *dx * ScaleFactor;
-  *dy = *dy * ScaleFactor;
+  *dx = *dx * State.ScaleFactor;
+  *dy = *dy * State.ScaleFactor;
 }
 
-float GetPenWidth() { return PenWidth; }
+float GetPenWidth() { return State.PenWidth; }
 
-void GetOvalSize(float *size) { *size = OvalSize; }
+void GetOvalSize(float *size) { *size = State.OvalSize; }
 
-int ValidPen() { return PenMode != kInvisiblePenMode; }
+int ValidPen() { return State.PenMode != kInvisiblePenMode; }
 
 int ValidPolyPen() {
-  return PenMode != kInvisiblePenMode && PenMode != kPatOrPenMode;
+  return State.PenMode != kInvisiblePenMode && State.PenMode != kPatOrPenMode;
 }
 
 void moveto(int16_t x, int16_t y) {
-  CurrentX = x;
-  CurrentY = y;
+  State.CurrentX = x;
+  State.CurrentY = y;
 }
 
 void GetCurrentPos(int16_t *x, int16_t *y) {
-  *x = CurrentX;
-  *y = CurrentY;
+  *x = State.CurrentX;
+  *y = State.CurrentY;
 }
 
-// The shifts are 0 unless -full maps an extended header's coordinate space.
-void SetOrigin(int16_t x, int16_t y) {
-  OriginX = static_cast<int16_t>(x + PictureShiftX);
-  OriginY = static_cast<int16_t>(y + PictureShiftY);
-}
-
-void SaveFillSep() { SavedFillSep = FillSep; }
-int32_t GetSavedFillSep() { return SavedFillSep; }
-int32_t GetFillSep() { return FillSep; }
-void SetFillSep(int32_t sep) { FillSep = sep; }
+void SaveFillSep() { State.SavedFillSep = State.FillSep; }
+int32_t GetSavedFillSep() { return State.SavedFillSep; }
+int32_t GetFillSep() { return State.FillSep; }
+void SetFillSep(int32_t sep) { State.FillSep = sep; }
 
 // ---------------------------------------------------------------------------
 // Geometry and attributes
@@ -226,31 +196,46 @@ void SetFillSep(int32_t sep) { FillSep = sep; }
 void AdjustForLineWidth(float *x1, float *y1, float *x2, float *y2) {
   float left = *x1 > *x2 ? *x2 : *x1;
   float top = *y1 > *y2 ? *y2 : *y1;
-  float w = std::fabs(*x2 - *x1) - PenWidth;
-  float h = std::fabs(*y2 - *y1) - PenWidth;
-  float half = PenWidth * 0.5f;
+  float w = std::fabs(*x2 - *x1) - State.PenWidth;
+  float h = std::fabs(*y2 - *y1) - State.PenWidth;
+  float half = State.PenWidth * 0.5f;
   *x1 = left + half;
   *x2 = *x1 + w;
   *y1 = top + half;
   *y2 = *y1 + h;
 }
 
-// Writes the group, fill, pen width, separation and pen attributes of an
-// object. penKind 0 draws the outline, 3 none; fillKind 0 paints with the
-// pen's ink, 1 fills with the fill ink, 2 erases with the background, 3 none.
+float ThinLineWidth(float width) {
+  return State.ThinLines && width < kThinLineLimit ? width * 0.5f : width;
+}
+
 void DumpState(int penKind, int fillKind) {
-  if (GroupID != 0) V_Printf(outputFP, "\t<GroupID %hd>\n", GroupID);
+  if (State.GroupID != 0)
+    V_Printf(outputFP, "\t<GroupID %hd>\n", State.GroupID);
   dumpFill(fillKind);
-  if (penKind == 3 || PenWidth == 0.0f) {
+  if (penKind == 3 || State.PenWidth == 0.0f) {
     V_Printf(outputFP, "\t<Pen %d>\n", kFillNone);
     V_Printf(outputFP, "\t<PenWidth %.3f>\n", kNoPenWidth);
     return;
   }
-  float width = PenWidth;
-  if (ThinLines && PenWidth < kThinLineLimit) width = PenWidth * 0.5f;
-  V_Printf(outputFP, "\t<PenWidth %.3f>\n", static_cast<double>(width));
-  if (fillKind == 3) V_Printf(outputFP, "\t<Separation %d>\n", PenSep);
-  V_Printf(outputFP, "\t<Pen %d>\n", PenInk);
+  V_Printf(outputFP, "\t<PenWidth %.3f>\n",
+           static_cast<double>(ThinLineWidth(State.PenWidth)));
+  if (fillKind == 3) V_Printf(outputFP, "\t<Separation %d>\n", State.PenSep);
+  V_Printf(outputFP, "\t<Pen %d>\n", State.PenInk);
+}
+
+void OpenObject(const char *statement, int penKind, int fillKind) {
+  V_Printf(outputFP, "<%s\n", statement);
+  DumpState(penKind, fillKind);
+}
+
+void CloseObject() {
+  V_Printf(outputFP, ">\n");
+  IncrementGroupCount();
+}
+
+void DumpPoint(double x, double y) {
+  V_Printf(outputFP, "\t<Point %.3f %.3f >\n", x, y);
 }
 
 // ---------------------------------------------------------------------------
@@ -374,14 +359,14 @@ void op_PnSize() {
   uint16_t height = 0, width = 0;
   ReadUShort(&height);
   ReadUShort(&width);
-  PenWidth = ScaleWidth((int32_t{height} + int32_t{width}) >> 1);
+  State.PenWidth = ScaleWidth((int32_t{height} + int32_t{width}) >> 1);
 }
 
-void op_PnMode() { ReadUShort(&PenMode); }
+void op_PnMode() { ReadUShort(&State.PenMode); }
 
-void op_PnPat() { setpat(&PenInk); }
-void op_FillPat() { setpat(&FillInk); }
-void op_BkPat() { setpat(&BackInk); }
+void op_PnPat() { setpat(&State.PenInk); }
+void op_FillPat() { setpat(&State.FillInk); }
+void op_BkPat() { setpat(&State.BackInk); }
 
 // The oval size is the mean of the corner oval's height and width; a
 // negative mean would scale to a huge radius and counts as none.
@@ -390,7 +375,7 @@ void op_OvSize() {
   ReadShort(&height);
   ReadShort(&width);
   int32_t mean = (int32_t{height} + int32_t{width}) / 2;
-  OvalSize = mean < 0 ? 0.0f : ScaleWidth(mean);
+  State.OvalSize = mean < 0 ? 0.0f : ScaleWidth(mean);
 }
 
 void op_Origin() {
@@ -403,23 +388,23 @@ void op_Origin() {
 void op_FgColor() {
   int32_t value = 0;
   ReadLong(&value);
-  setcolor(value, &PenSep);
-  FillSep = PenSep;
+  setcolor(value, &State.PenSep);
+  State.FillSep = State.PenSep;
 }
 
 void op_BkColor() {
   int32_t value = 0;
   ReadLong(&value);
-  setcolor(value, &BackSep);
+  setcolor(value, &State.BackSep);
 }
 
 void op_RGBFgCol() {
-  readandmatchcolor(&PenSep);
-  FillSep = PenSep;
+  readandmatchcolor(&State.PenSep);
+  State.FillSep = State.PenSep;
 }
 
-void op_RGBBkCol() { readandmatchcolor(&BackSep); }
+void op_RGBBkCol() { readandmatchcolor(&State.BackSep); }
 
-void op_PnPixPat() { do_pixmap(&PenInk, &PenSep); }
-void op_FillPixPat() { do_pixmap(&FillInk, &FillSep); }
-void op_BkPixPat() { do_pixmap(&BackInk, &BackSep); }
+void op_PnPixPat() { do_pixmap(&State.PenInk, &State.PenSep); }
+void op_FillPixPat() { do_pixmap(&State.FillInk, &State.FillSep); }
+void op_BkPixPat() { do_pixmap(&State.BackInk, &State.BackSep); }

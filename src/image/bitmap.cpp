@@ -97,11 +97,11 @@ void expandPixels(unsigned char *row, int bits) {
 // The placement of the image: its destination rectangle moved by the
 // origin and scaled, in single precision.
 void writePlacement(const Rect &destination) {
-  int32_t left = destination.x + OriginX;
-  int32_t top = destination.y + OriginY;
+  int32_t left = destination.x + Drawing.OriginX;
+  int32_t top = destination.y + Drawing.OriginY;
   int32_t right = left + destination.width;
   int32_t bottom = top + destination.height;
-  float s = ScaleFactor;
+  float s = Drawing.ScaleFactor;
   float x = static_cast<float>(left) * s;
   float y = static_cast<float>(top) * s;
   float w = static_cast<float>(right) * s - x;

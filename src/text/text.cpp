@@ -119,7 +119,7 @@ void addCode(unsigned char code, StringPiece *piece) {
 // statement.
 bool fontStateChanged() {
   if (TextSize != lastTextSize || TextFace != lastTextFace ||
-      PenSep != lastPenSep)
+      Drawing.PenSep != lastPenSep)
     return true;
   for (size_t i = 0;; ++i) {
     if (TorvaFont[i] != lastTorvaFont[i]) return true;
@@ -209,8 +209,8 @@ void op_DHDVText() {
 void dumptext(int x, int y, const unsigned char *text) {
   V_Printf(outputFP, "<TextLine\n");
   DumpTextState();
-  float ox = static_cast<float>(x + OriginX) * ScaleFactor;
-  float oy = static_cast<float>(y + OriginY) * ScaleFactor;
+  float ox = static_cast<float>(x + Drawing.OriginX) * Drawing.ScaleFactor;
+  float oy = static_cast<float>(y + Drawing.OriginY) * Drawing.ScaleFactor;
   if (InRotatedText) {
     dumprotatedtext(ox, oy, text);
     return;
@@ -285,14 +285,15 @@ void DumpFontState(int inString) {
     dumpFaceChanges();
     lastTextFace = TextFace;
   }
-  if (PenSep != lastPenSep) {
-    V_Printf(outputFP, "\t\t<FSeparation %d>\n", PenSep);
-    lastPenSep = static_cast<unsigned char>(PenSep);
+  if (Drawing.PenSep != lastPenSep) {
+    V_Printf(outputFP, "\t\t<FSeparation %d>\n", Drawing.PenSep);
+    lastPenSep = static_cast<unsigned char>(Drawing.PenSep);
   }
   V_Printf(outputFP, "\t>\n");
   if (inString == 1) V_Printf(outputFP, "\t<String `");
 }
 
 void DumpTextState() {
-  if (GroupID != 0) V_Printf(outputFP, "\t<GroupID %hd>\n", GroupID);
+  if (Drawing.GroupID != 0)
+    V_Printf(outputFP, "\t<GroupID %hd>\n", Drawing.GroupID);
 }

@@ -2,6 +2,8 @@
 // driven through the input and output channels; each test starts from the
 // process-start state. Whatever a whole picture shows is tested end to end;
 // these pin the rules pictures rarely reach.
+#include "graphics/state.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -76,7 +78,7 @@ TEST(State, ColoursBecomeSeparations) {
                {op_FgColor, 0}};
   for (const auto &step : steps) {
     step.op();
-    EXPECT_EQ(PenSep, step.sep);
+    EXPECT_EQ(Drawing.PenSep, step.sep);
     EXPECT_EQ(GetFillSep(), step.sep);
   }
 }

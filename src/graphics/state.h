@@ -1,0 +1,94 @@
+// Private to the graphics subsystem: the drawing state record, what reads
+// and changes it, the one way every drawing object is written, and the
+// parts of ResetGraphics that the other files of the subsystem own.
+#ifndef PICTTOTOV_GRAPHICS_STATE_H
+#define PICTTOTOV_GRAPHICS_STATE_H
+
+#include <cstdint>
+
+#include "graphics/graphics.h"
+
+// TOV fill numbers.
+constexpr int32_t kFillSolid = 0;
+constexpr int32_t kFillNoInk = 7;
+constexpr int32_t kFillNone = 15;
+
+// The drawing state as a picture starts it (Initstateops), with the pen
+// mode, oval size and saved fill separation at their process-start value.
+struct DrawingState : DrawingView {
+  int32_t ThinLines = 0;  // 1: pens below 1.5 points written at half width
+  int32_t PenInk = kFillSolid;
+  int32_t FillInk = kFillSolid;
+  int32_t BackInk = kFillNone;
+  int32_t FillSep = 0;
+  int32_t BackSep = 0;
+  int32_t SavedFillSep = 0;
+  float PenWidth = 1.0f;
+  uint16_t PenMode = 0;
+  float OvalSize = 0.0f;
+  int16_t CurrentX = 0;
+  int16_t CurrentY = 0;
+};
+// The one drawing state; Drawing is its read-only view.
+extern DrawingState State;
+
+// A picture coordinate in TOV points: origin added in integers, then scaled
+// in single precision.
+inline float ToPointsX(int32_t x) {
+  return static_cast<float>(x + State.OriginX) * State.ScaleFactor;
+}
+inline float ToPointsY(int32_t y) {
+  return static_cast<float>(y + State.OriginY) * State.ScaleFactor;
+}
+
+// Accessors.
+float ScaleWidth(int32_t n);
+float GetPenWidth();
+void GetOvalSize(float *size);
+int ValidPen();
+int ValidPolyPen();
+// Sets the origin, shifted into the picture space under -full.
+void SetOrigin(int16_t x, int16_t y);
+void AdjustForLineWidth(float *x1, float *y1, float *x2, float *y2);
+// The pen width written for a stroke of `width`: halved under -l below the
+// thin-line limit.
+float ThinLineWidth(float width);
+void SaveFillSep();
+int32_t GetSavedFillSep();
+int32_t GetFillSep();
+void SetFillSep(int32_t sep);
+
+// Pattern and colour conversions.
+void setpat(int32_t *ink);
+void setcolor(int32_t value, int32_t *sep);
+void readandmatchcolor(int32_t *sep);
+int32_t matchcolor(int r, int g, int b);
+void do_pixmap(int32_t *ink, int32_t *sep);
+int patsequal(const unsigned char *reference, const unsigned char *pattern);
+void rollpattern(const unsigned char *source, unsigned char *target, int bits,
+                 int rows);
+void init_ontable();
+
+// Writes the group, fill, pen width, separation and pen attributes of an
+// object. penKind 0 draws the outline, 3 none; fillKind 0 paints with the
+// pen's ink, 1 fills with the fill ink, 2 erases with the background, 3 none.
+void DumpState(int penKind, int fillKind);
+
+// Every drawing object of the subsystem goes out through these: the
+// statement with its state, then, after the object's geometry, the closing,
+// which counts the object as a member of the innermost open group.
+void OpenObject(const char *statement, int penKind, int fillKind);
+void CloseObject();
+// A point of a PolyLine or Polygon, in TOV points.
+void DumpPoint(double x, double y);
+
+// The parts of ResetGraphics: each makes its file's record fresh.
+void ResetGroupStack();
+void ResetShapes();
+void ResetArcs();
+void ResetLineCollection();
+void ResetPolygons();
+void ResetRegions();
+void ResetPictureSpace();
+
+#endif  // PICTTOTOV_GRAPHICS_STATE_H
