@@ -17,6 +17,9 @@ const DrawingView &Drawing = State;
 
 namespace {
 
+// The fill number of a pattern without a set bit.
+constexpr int32_t kFillNoInk = 7;
+
 // Number of set bits of every byte value; built on the first pattern read.
 // A table of a pure function, not part of the drawing state.
 std::array<signed char, 256> ontable{};
@@ -78,18 +81,6 @@ constexpr float kThinLineLimit = 1.5f;
 // Width written for objects without an outline.
 constexpr double kNoPenWidth = 0.015;
 
-void ensureOntable() {
-  if (ontable[255] == 0) init_ontable();
-}
-
-int32_t fillByDensity(const Pattern &pattern) {
-  int bits = 0;
-  for (unsigned char row : pattern) bits += ontable[row];
-  for (const Density &density : kDensities)
-    if (bits <= density.bitsAtMost) return density.fill;
-  return kFillSolid;
-}
-
 // Writes the separation and fill number of a filled interior.
 void dumpInk(int32_t sep, int32_t ink) {
   V_Printf(outputFP, "\t<Separation %d>\n", sep);
@@ -116,6 +107,11 @@ void dumpFill(int fillKind) {
     default:
       break;
   }
+}
+
+// A size taken as unsigned 32-bit, scaled in single precision.
+float ScaleWidth(int32_t n) {
+  return static_cast<float>(static_cast<uint32_t>(n)) * State.ScaleFactor;
 }
 
 }  // namespace
@@ -148,11 +144,6 @@ void ResetGraphics() {
 void SetThinLines() { State.ThinLines = 1; }
 
 void SetScalingFactor(double s) { State.ScaleFactor = static_cast<float>(s); }
-
-// A size taken as unsigned 32-bit, scaled in single precision.
-float ScaleWidth(int32_t n) {
-  return static_cast<float>(static_cast<uint32_t>(n)) * State.ScaleFactor;
-}
 
 float ScaleHeight(int32_t n) { return ScaleWidth(n); }
 
@@ -242,12 +233,26 @@ void DumpPoint(double x, double y) {
 // Patterns and colours
 // ---------------------------------------------------------------------------
 
+namespace {
+
 void init_ontable() {
   for (int i = 0; i < 256; ++i) {
     int bits = 0;
     for (int v = i; v != 0; v >>= 1) bits += v & 1;
     ontable[i] = static_cast<signed char>(bits);
   }
+}
+
+void ensureOntable() {
+  if (ontable[255] == 0) init_ontable();
+}
+
+int32_t fillByDensity(const Pattern &pattern) {
+  int bits = 0;
+  for (unsigned char row : pattern) bits += ontable[row];
+  for (const Density &density : kDensities)
+    if (bits <= density.bitsAtMost) return density.fill;
+  return kFillSolid;
 }
 
 // Moves the rows of a pattern down by `rows` (cyclically), then rotates each
@@ -350,6 +355,8 @@ void do_pixmap(int32_t *ink, int32_t *sep) {
   skipcolortable();
   skipimage(rowBytes, &bounds);
 }
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // State opcodes

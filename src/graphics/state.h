@@ -10,7 +10,6 @@
 
 // TOV fill numbers.
 constexpr int32_t kFillSolid = 0;
-constexpr int32_t kFillNoInk = 7;
 constexpr int32_t kFillNone = 15;
 
 // The drawing state as a picture starts it (Initstateops), with the pen
@@ -42,7 +41,6 @@ inline float ToPointsY(int32_t y) {
 }
 
 // Accessors.
-float ScaleWidth(int32_t n);
 float GetPenWidth();
 void GetOvalSize(float *size);
 int ValidPen();
@@ -57,17 +55,6 @@ void SaveFillSep();
 int32_t GetSavedFillSep();
 int32_t GetFillSep();
 void SetFillSep(int32_t sep);
-
-// Pattern and colour conversions.
-void setpat(int32_t *ink);
-void setcolor(int32_t value, int32_t *sep);
-void readandmatchcolor(int32_t *sep);
-int32_t matchcolor(int r, int g, int b);
-void do_pixmap(int32_t *ink, int32_t *sep);
-int patsequal(const unsigned char *reference, const unsigned char *pattern);
-void rollpattern(const unsigned char *source, unsigned char *target, int bits,
-                 int rows);
-void init_ontable();
 
 // Writes the group, fill, pen width, separation and pen attributes of an
 // object. penKind 0 draws the outline, 3 none; fillKind 0 paints with the

@@ -16,6 +16,8 @@
 namespace {
 
 using pictbytes::Hex;
+using pictbytes::PictV1;
+using pictbytes::Preamble;
 using pictbytes::U16;
 using pictbytes::U32;
 using testchannels::Channels;
@@ -51,31 +53,42 @@ TEST(State, PatternsBecomeFillNumbers) {
   std::string all;
   for (const auto &c : cases) all += Hex(c.pattern);
   Channels io(all);
+  // A paint without outline shows the pen's fill number.
+  size_t written = 0;
   for (const auto &c : cases) {
-    int32_t ink = -1;
-    setpat(&ink);
-    EXPECT_EQ(ink, c.ink) << c.pattern;
+    op_PnPat();
+    DumpState(3, 0);
+    const std::string state = io.Output().substr(written);
+    written += state.size();
+    EXPECT_EQ(state.substr(0, state.find("\t<Pen ")),
+              "\t<Separation 0>\n\t<Fill " + std::to_string(c.ink) + ">\n")
+        << c.pattern;
   }
 }
 
 TEST(State, ColoursBecomeSeparations) {
-  EXPECT_EQ(matchcolor(128, 128, 128), 1);  // 3 x 127^2 < 3 x 128^2
-  EXPECT_EQ(matchcolor(127, 127, 127), 0);
-  EXPECT_EQ(matchcolor(255, 255, 127), 7);
-  EXPECT_EQ(matchcolor(255, 255, 128), 1);
-
-  // RGB opcodes keep the high byte of each component; both foreground
-  // opcodes set the pen and the fill separation.
-  Channels io(U16(0x8000) + U16(0x80FF) + U16(0x8000) + U16(0x7FFF) +
-              U16(0x7F00) + U16(0x7FFF) + U32(205) + U32(30) + U32(999));
+  // RGB opcodes keep the high byte of each component and take the nearest
+  // separation; both foreground opcodes set the pen and the fill separation.
   const struct {
+    std::string operand;
     void (*op)();
     int32_t sep;
-  } steps[] = {{op_RGBFgCol, 1},
-               {op_RGBFgCol, 0},
-               {op_FgColor, 2},
-               {op_FgColor, 1},
-               {op_FgColor, 0}};
+  } steps[] = {
+      {U16(0x8000) + U16(0x8000) + U16(0x8000), op_RGBFgCol,
+       1},  // white 3 x 127^2 off
+      {U16(0x7FFF) + U16(0x7FFF) + U16(0x7FFF), op_RGBFgCol,
+       0},  // black 3 x 127^2 off
+      {U16(0xFF00) + U16(0xFFFF) + U16(0x7FFF), op_RGBFgCol, 7},
+      {U16(0xFF00) + U16(0xFFFF) + U16(0x8000), op_RGBFgCol, 1},
+      {U16(0x8000) + U16(0x80FF) + U16(0x8000), op_RGBFgCol, 1},
+      {U16(0x7FFF) + U16(0x7F00) + U16(0x7FFF), op_RGBFgCol, 0},
+      {U32(205), op_FgColor, 2},
+      {U32(30), op_FgColor, 1},
+      {U32(999), op_FgColor, 0},
+  };
+  std::string all;
+  for (const auto &step : steps) all += step.operand;
+  Channels io(all);
   for (const auto &step : steps) {
     step.op();
     EXPECT_EQ(Drawing.PenSep, step.sep);
@@ -95,7 +108,6 @@ TEST(State, SizesAndScaling) {
     EXPECT_EQ(oval, expected);
   }
   // Sizes count as unsigned.
-  EXPECT_EQ(ScaleWidth(-1), 8589934592.0f);
   EXPECT_EQ(ScaleHeight(-1), 8589934592.0f);
 
   // Thin lines halve only pens below 1.5: (1 + 2) >> 1 = 1, times 1.5.
@@ -105,6 +117,33 @@ TEST(State, SizesAndScaling) {
   DumpState(0, 3);
   EXPECT_EQ(io.Output(),
             "\t<Fill 15>\n\t<PenWidth 1.500>\n\t<Separation 0>\n\t<Pen 0>\n");
+}
+
+// Converts a picture under -full in this process after a reset, as main
+// would.
+std::string ConvertFull(const std::string &picture) {
+  ResetConversionRun();
+  Channels io(picture);
+  Options options;
+  options.full = true;
+  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
+  return io.Output();
+}
+
+// The reset forgets what -full keeps across pictures: a picture without an
+// extended header and without a region of its own, behind one that mapped
+// its coordinate space 50 units off and painted a region, sets its origin,
+// frames a rectangle and paints the same region as in a fresh process.
+TEST(State, ResetForgetsTheRegionAndThePictureSpace) {
+  const std::string follower =
+      PictV1(Hex("0C 0000 0000  30 0000 0000 0010 0010  89"));
+  const std::string fresh = ConvertFull(follower);
+  ConvertFull(Preamble({}, true) +
+              Hex("0011 02FF"
+                  "0C00 FFFE 0000 0048 0000 0048 0000 0032 0032 0096 00FA"
+                  "0000 0000"
+                  "0081 000A 0000 0000 0010 0010  00FF"));
+  EXPECT_EQ(ConvertFull(follower), fresh);
 }
 
 }  // namespace
