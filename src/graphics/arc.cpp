@@ -27,7 +27,7 @@ void readAngles() {
 }
 
 void writeArc(int penKind, int fillKind) {
-  OpenObject("Arc", penKind, fillKind);
+  OpenObject(Statement::kArc, penKind, fillKind);
   DumpShapeBounds("ArcRect", arcs.arcMemory);
   V_Printf(outputFP, "\t<ArcTheta %hd>\n", arcs.StartAngle);
   V_Printf(outputFP, "\t<ArcDTheta %hd>\n", arcs.ArcAngle);

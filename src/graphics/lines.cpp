@@ -170,7 +170,7 @@ void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
                            static_cast<float>(x2), static_cast<float>(y2)};
   float width = kNoOwnWidth;
   adjustline(&end[0], &end[1], &end[2], &end[3], &width);
-  OpenObject("PolyLine", 0, 3);
+  OpenObject(Statement::kPolyLine, 0, 3);
   if (width != kNoOwnWidth)
     V_Printf(outputFP, "\t<PenWidth %.3f>\n",
              static_cast<double>(ThinLineWidth(width)));

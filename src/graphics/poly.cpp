@@ -150,7 +150,8 @@ void dumpsplinepoly(int closed, int penKind, int fillKind) {
   if (Path.NumPoints == 0) return;
   PointList path = copyCollectedPath();
   if (closed) closePath(&path);
-  OpenObject(closed ? "Polygon" : "PolyLine", penKind, fillKind);
+  OpenObject(closed ? Statement::kPolygon : Statement::kPolyLine, penKind,
+             fillKind);
   if (Path.PolyIsSmoothed) {
     V_Printf(outputFP, "\t<Smoothed Yes>\n");
     SmoothPolyline(&path, closed);
@@ -164,7 +165,7 @@ void dumpsplinepoly(int closed, int penKind, int fillKind) {
 
 // Writes the last polygon operand as a PolyLine.
 void writePolyBuffer(int penKind, int fillKind) {
-  OpenObject("PolyLine", penKind, fillKind);
+  OpenObject(Statement::kPolyLine, penKind, fillKind);
   V_Printf(outputFP, "\t<NumPoints %d>\n", polygons.PolyPoints);
   const PointF *points = polygons.PolyBuffer.data();
   for (int32_t i = 0; i < polygons.PolyPoints; ++i)

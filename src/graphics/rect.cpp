@@ -52,14 +52,14 @@ namespace {
 
 // What tells the three shape types apart.
 struct ShapeType {
-  const char *statement;     // the TOV object
+  Statement statement;       // the TOV object
   uint16_t frameSameOpcode;  // the opcode that frames the last shape again
   bool hasRadius;            // rounded rectangles carry the corner size
 };
 
-constexpr ShapeType kRectangle{"Rectangle", 0x38, false};
-constexpr ShapeType kRoundRect{"RoundRect", 0x48, true};
-constexpr ShapeType kEllipse{"Ellipse", 0x58, false};
+constexpr ShapeType kRectangle{Statement::kRectangle, 0x38, false};
+constexpr ShapeType kRoundRect{Statement::kRoundRect, 0x48, true};
+constexpr ShapeType kEllipse{Statement::kEllipse, 0x58, false};
 
 // Each shape type remembers its own last box.
 struct Shapes {

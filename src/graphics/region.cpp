@@ -243,7 +243,7 @@ struct PaintRects : RegionSink {
       box.fy1 = ToPointsY(y0);
       box.fx2 = ToPointsX(regions.spanX[i + 1]);
       box.fy2 = ToPointsY(y1);
-      OpenObject("Rectangle", 3, fillKind);
+      OpenObject(Statement::kRectangle, 3, fillKind);
       DumpShapeBounds("BRect", box);
       CloseObject();
     }
@@ -324,7 +324,7 @@ int32_t chainFrom(int32_t start) {
 }
 
 void writePolygon(int32_t count) {
-  OpenObject("Polygon", 0, 3);
+  OpenObject(Statement::kPolygon, 0, 3);
   V_Printf(outputFP, "\t<NumPoints %d>\n", count);
   for (int32_t i = 0; i < count; ++i)
     DumpPoint(static_cast<double>(ToPointsX(regions.outline[2 * i])),

@@ -215,8 +215,12 @@ void DumpState(int penKind, int fillKind) {
   V_Printf(outputFP, "\t<Pen %d>\n", State.PenInk);
 }
 
-void OpenObject(const char *statement, int penKind, int fillKind) {
-  V_Printf(outputFP, "<%s\n", statement);
+void OpenObject(Statement statement, int penKind, int fillKind) {
+  // Whole lines without a conversion take the output's shortest path.
+  constexpr std::array<const char *, 6> kOpenings{
+      "<Rectangle\n", "<RoundRect\n", "<Ellipse\n",
+      "<Arc\n",       "<PolyLine\n",  "<Polygon\n"};
+  V_Printf(outputFP, kOpenings[static_cast<size_t>(statement)]);
   DumpState(penKind, fillKind);
 }
 

@@ -61,10 +61,19 @@ void SetFillSep(int32_t sep);
 // pen's ink, 1 fills with the fill ink, 2 erases with the background, 3 none.
 void DumpState(int penKind, int fillKind);
 
+// The TOV objects the graphics writers make.
+enum class Statement {
+  kRectangle,
+  kRoundRect,
+  kEllipse,
+  kArc,
+  kPolyLine,
+  kPolygon
+};
 // Every drawing object of the subsystem goes out through these: the
 // statement with its state, then, after the object's geometry, the closing,
 // which counts the object as a member of the innermost open group.
-void OpenObject(const char *statement, int penKind, int fillKind);
+void OpenObject(Statement statement, int penKind, int fillKind);
 void CloseObject();
 // A point of a PolyLine or Polygon, in TOV points.
 void DumpPoint(double x, double y);
