@@ -82,7 +82,8 @@ void op_eraseSamePoly();
 void op_fillSamePoly();
 
 // Drawing state: the run sets the state a picture starts with, then the
-// options that change it.
+// options that change it; the text writers scale by it and move its
+// current point.
 void Initstateops();
 void SetThinLines();
 void SetScalingFactor(double s);
