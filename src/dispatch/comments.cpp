@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "base/messages.h"
-#include "graphics/graphics.h"
 #include "dispatch/dispatch.h"
+#include "graphics/graphics.h"
 #include "pict/pict.h"
 #include "text/text.h"
 

@@ -2,9 +2,9 @@
 // converting at the command line wants drawn: regions and direct-colour
 // pixel maps. Their slots of the opcode table are replaced after the table
 // is built; every other slot stays as it is.
+#include "dispatch/dispatch.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
-#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 
 namespace {

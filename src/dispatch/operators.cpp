@@ -5,9 +5,9 @@
 
 #include "base/conversion.h"
 #include "base/messages.h"
+#include "dispatch/dispatch.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
-#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "text/text.h"
 
