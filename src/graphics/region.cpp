@@ -50,6 +50,21 @@ int32_t *reserve(Values *values, uint32_t count) {
 Values spanX, spanStart, mergedX, mergedStart;
 int32_t spanCount = 0;
 
+#ifdef PICTTOTOV_FUZZ_BUILD
+// A Same opcode walks the last region again for one or two bytes of input,
+// and a region of rows that change nothing is walked without writing
+// anything. The fuzz build, which wants every picture done within a second,
+// gives up on a picture once its region drawings walked more bytes than
+// this in all.
+constexpr int64_t kFuzzRegionBytes = int64_t{1} << 20;
+int64_t fuzzRegionBytes = 0;
+
+void chargeFuzzBudget(int32_t length) {
+  fuzzRegionBytes += length;
+  if (fuzzRegionBytes > kFuzzRegionBytes) throw VokProcessEnd{kVokGaveUpStatus};
+}
+#endif
+
 // A row of the region: its y and its positions within the region bytes.
 struct Row {
   int32_t y;
@@ -389,6 +404,9 @@ void ResetRegions() {
   lastLength = -1;
   spanCount = 0;
   edgeCount = 0;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  fuzzRegionBytes = 0;
+#endif
 }
 
 void dumprgn(int penKind, int fillKind) {
@@ -398,6 +416,9 @@ void dumprgn(int penKind, int fillKind) {
 
 void dumpsamergn(int penKind, int fillKind) {
   if (lastLength < 0 || !ValidPen()) return;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(lastLength);
+#endif
   if (penKind == 3)
     paintRegion(last, lastLength, fillKind);
   else
