@@ -103,7 +103,7 @@ int picttotov(Channel *input, Channel *output, const Options &options) {
 void ResetConversionRun() {
   ResetConversionBase();
   ResetPictReader();
-  CleanupOperators();
+  ResetDispatch();
   ResetGroups();
   ResetShapeMemory();
   ResetArcs();
