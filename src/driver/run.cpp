@@ -112,8 +112,7 @@ void ResetConversionRun() {
   ResetPictureSpace();
   ResetPolygons();
   ResetDrawingState();
-  ResetTextState();
-  ResetRotatedTextState();
+  ResetText();
   ResetImageState();
 }
 
