@@ -3,6 +3,7 @@
 // pixel maps. Their slots of the opcode table are replaced after the table
 // is built; every other slot stays as it is.
 #include "dispatch/dispatch.h"
+#include "dispatch/table.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "pict/pict.h"
@@ -34,5 +35,6 @@ constexpr FullSlot kFullSlots[] = {
 }  // namespace
 
 void InstallFullOperators() {
+  Handler *Operators = Dispatch.Operators.data();
   for (const FullSlot &slot : kFullSlots) Operators[slot.opcode] = slot.handler;
 }

@@ -103,7 +103,7 @@ int picttotov(Channel *input, Channel *output, const Options &options) {
 void ResetConversionRun() {
   ResetConversionBase();
   ResetPictReader();
-  CleanupOperators();
+  ResetDispatch();
   ResetGroups();
   ResetShapeMemory();
   ResetArcs();
@@ -112,8 +112,7 @@ void ResetConversionRun() {
   ResetPictureSpace();
   ResetPolygons();
   ResetDrawingState();
-  ResetTextState();
-  ResetRotatedTextState();
+  ResetText();
   ResetImageState();
 }
 
