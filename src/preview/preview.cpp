@@ -444,7 +444,7 @@ void Previewer::DocumentStatement(const Statement &statement) {
   if (statement.name == "DPageSize" || statement.name == "PageSize") {
     pageWidth_ = std::max(number(statement, 0), 1.0);
     pageHeight_ = std::max(number(statement, 1), 1.0);
-  } else if (statement.name == "TextFlow" && parent.empty()) {
+  } else if (statement.name == "TextFlow") {
     sawEpilog_ = true;
   } else if (statement.name == "ShapeRect" && parent == "TextRect") {
     textRect_ = rect(statement);
