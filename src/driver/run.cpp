@@ -114,7 +114,7 @@ void ResetConversionRun() {
   ResetDrawingState();
   ResetTextState();
   ResetRotatedTextState();
-  ResetImageState();
+  ResetImage();
 }
 
 // Writes the document up to the open frame that receives the drawing. The
