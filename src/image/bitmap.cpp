@@ -279,7 +279,6 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
     NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
     NonFatal(kMsgImageIncomplete);
   }
-  image.rows = RowSource::kIndexed;
   SkipImagePad(start);
 
   writePlacement(destination);

@@ -21,7 +21,8 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count);
 // Message 1024: a pixel map that is not converted, with its pixel size.
 void ReportPixelSize(uint16_t pixelSize);
 
-// Where the rows of the image being written come from.
+// Where ReadScanLine takes the rows of the image being written from: the
+// indexed writer's rows or a direct-colour map's.
 enum class RowSource { kIndexed, kDirect };
 
 // Writes the ImportObject of an image whose operands have been read: its
