@@ -113,7 +113,7 @@ void ResetConversionRun() {
   ResetPolygons();
   ResetDrawingState();
   ResetText();
-  ResetImageState();
+  ResetImage();
 }
 
 // Writes the document up to the open frame that receives the drawing. The
