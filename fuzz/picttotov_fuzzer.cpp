@@ -8,6 +8,8 @@
 //   bits 2-3  -s: none, 0.25, 3.5 or 9999.5
 //   bit 4  the input can't tell its position (read like a pipe)
 //   bit 5  -full
+// A conversion that writes more than kOutputBudget bytes is given up (status
+// kVokGaveUpStatus), as one whose images declare too much work is.
 // A font configuration with character mappings and SameAs is copied into a
 // scratch folder at start-up, which is the working directory (and HOME)
 // while a picture converts; libFuzzer's own relative paths stay valid.
@@ -64,9 +66,19 @@ int seekInput(void *cookie, off64_t *offset, int whence) {
   return 0;
 }
 
+// The Same opcodes draw the last shape again for one or two bytes each, so
+// a picture of 16 KB can repeat a region of thousands of rectangles
+// thousands of times: tens of megabytes, at about 6 MB a second in this
+// instrumented build. Past this many bytes the conversion is given up.
+constexpr size_t kOutputBudget = size_t{2} << 20;
+
 // The document: only its size, first bytes and last two bytes are kept.
+// While `limit` is set (during the conversion, where the harness catches
+// it) writing past it gives up the conversion; the bytes still buffered
+// when the stream closes are only counted.
 struct Output {
   size_t written = 0;
+  size_t limit = 0;
   char head[16] = {};
   char tail[2] = {};
 };
@@ -80,6 +92,12 @@ ssize_t writeOutput(void *cookie, const char *buffer, size_t size) {
     output->tail[1] = buffer[i];
   }
   output->written += size;
+  if (output->limit != 0 && output->written > output->limit) {
+    output->limit = 0;
+    // Unwinds through the stream functions of the C library, which are
+    // built to be unwound (thread cancellation does the same).
+    throw VokProcessEnd{kVokGaveUpStatus};
+  }
   return static_cast<ssize_t>(size);
 }
 
@@ -175,7 +193,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   options.full = (mode & 32) != 0;
   options.scale = kScales[mode >> 2 & 3];
   options.scaled = options.scale != 0.0;
+  output.limit = kOutputBudget;
   int status = convert(in, out, options);
+  output.limit = 0;
   std::fclose(in);
   std::fclose(out);
 
@@ -183,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // mode the units line and the objects; a failed one ends with status 1.
   // The runtime's abort (a request beyond its size limit) is the one other
   // ending it has; the fuzz build also gives up on pictures whose images
-  // declare too much work (see bitmap.cpp).
+  // declare too much work (see bitmap.cpp) or whose document grows too big.
   if (status == 0) {
     const char *start = frameContents ? "<Units Upt >\n" : "<TOVFile 4.00>";
     if (std::strncmp(output.head, start, std::strlen(start)) != 0)

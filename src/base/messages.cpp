@@ -1,8 +1,9 @@
 // The numbered messages: texts come from the string resources, arguments are
 // texts, the result goes to standard error.
+#include "base/messages.h"
+
 #include <cstring>
 
-#include "base/messages.h"
 #include "runtime/vok.h"
 
 const char *Argv0 = nullptr;

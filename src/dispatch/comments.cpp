@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "base/messages.h"
+#include "dispatch/table.h"
 #include "graphics/graphics.h"
-#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "text/text.h"
 
@@ -95,23 +94,15 @@ void op_ShortComment() {
 }
 
 // A long comment: a kind, a 16-bit payload size and the payload, which is
-// kept in a buffer that grows as needed and ends with an extra zero byte.
-// Every payload is consumed; polygon smoothing takes its flags from byte 0
-// (the zero byte when the payload is empty).
+// kept in a buffer that grows as needed (out of memory is fatal) and ends
+// with an extra zero byte. Every payload is consumed; polygon smoothing
+// takes its flags from byte 0 (the zero byte when the payload is empty).
 void op_LongComment() {
-  static unsigned char *comment = nullptr;
-  static uint32_t buffersize = 0;
   uint16_t kind = 0, size = 0;
   ReadUShort(&kind);
   ReadUShort(&size);
-  uint32_t needed = uint32_t{size} + 1u;
-  if (needed > buffersize) {
-    if (comment != nullptr) V_Free(comment);
-    buffersize = 0;  // until the new block is there
-    comment = static_cast<unsigned char *>(V_Alloc(needed, 0));
-    if (comment == nullptr) Fatal(kMsgNoMemory);
-    buffersize = needed;
-  }
+  Dispatch.comment.Reserve(uint32_t{size} + 1u);
+  unsigned char *comment = Dispatch.comment.data();
   ReadString(comment, size);
   comment[size] = 0;
   switch (static_cast<CommentKind>(kind)) {

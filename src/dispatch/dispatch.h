@@ -3,15 +3,11 @@
 #ifndef PICTTOTOV_DISPATCH_DISPATCH_H
 #define PICTTOTOV_DISPATCH_DISPATCH_H
 
-#include <cstdint>
-
 #include "pict/pict.h"
 
-// The opcode table: 256 handler slots indexed by opcode.
-using Handler = void (*)();
-extern Handler *Operators;
+// Builds the run's opcode table; CleanupOperators frees it after the loop.
 void initoperators();
-void CleanupOperators();  // frees the table; nothing to do without one
+void CleanupOperators();
 // Under -full: puts the region and direct-colour handlers into the table.
 void InstallFullOperators();
 
@@ -19,8 +15,8 @@ void InstallFullOperators();
 // version 2 header opcode is read here, against the picture's frame.
 void ConvertOpcodes(const Rect &frame);
 
-void op_opEndPic();
-void op_ShortComment();
-void op_LongComment();
+// Back to the process-start state, for a process that converts more than
+// one picture: no opcode table, no long-comment buffer.
+void ResetDispatch();
 
 #endif  // PICTTOTOV_DISPATCH_DISPATCH_H

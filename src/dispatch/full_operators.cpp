@@ -2,9 +2,10 @@
 // converting at the command line wants drawn: regions and direct-colour
 // pixel maps. Their slots of the opcode table are replaced after the table
 // is built; every other slot stays as it is.
+#include "dispatch/dispatch.h"
+#include "dispatch/table.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
-#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 
 namespace {
@@ -34,5 +35,6 @@ constexpr FullSlot kFullSlots[] = {
 }  // namespace
 
 void InstallFullOperators() {
+  Handler *Operators = Dispatch.Operators.data();
   for (const FullSlot &slot : kFullSlots) Operators[slot.opcode] = slot.handler;
 }

@@ -2,6 +2,7 @@
 // version 2 header opcode to the picture space, any other to its skip.
 #include "base/conversion.h"
 #include "dispatch/dispatch.h"
+#include "dispatch/table.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -30,8 +31,9 @@ void ConvertOpcodes(const Rect &frame) {
     getopcode(&opcode);
     if (opcode == kHeaderOpcode) {
       readHeaderOpcode(frame);
-    } else if (opcode <= 0xFF && Operators[opcode] != nullptr) {
-      Operators[opcode]();
+    } else if (opcode < kTableSlots &&
+               Dispatch.Operators.data()[opcode] != nullptr) {
+      Dispatch.Operators.data()[opcode]();
     } else {
       SkipReservedOpcode(opcode);
     }

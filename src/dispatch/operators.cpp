@@ -4,18 +4,17 @@
 #include <array>
 
 #include "base/conversion.h"
-#include "base/messages.h"
+#include "dispatch/dispatch.h"
+#include "dispatch/table.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
-#include "dispatch/dispatch.h"
 #include "pict/pict.h"
 #include "text/text.h"
 
-Handler *Operators = nullptr;
+DispatchState Dispatch;
 
 namespace {
 
-constexpr int kTableSlots = 256;
 constexpr uint16_t kEndOfPicture = 0xFF;
 
 // Operand shapes of the skipped opcodes.
@@ -179,17 +178,20 @@ constexpr std::array<Handler, 0xA2> kHandlers = listOf(
 // clang-format on
 static_assert(kHandlers.size() == 0xA2, "one handler for each opcode to 0xA1");
 
-}  // namespace
-
 void op_opEndPic() { EndOfFile = 1; }
 
-// Builds the 256-slot table; the slots 0xA2 to 0xFE stay empty.
+}  // namespace
+
+// Builds the 256-slot table; the slots 0xA2 to 0xFE stay empty. Out of
+// memory is fatal.
 void initoperators() {
-  Operators = static_cast<Handler *>(V_Calloc(kTableSlots, sizeof(Handler), 0));
-  if (Operators == nullptr) Fatal(kMsgNoMemory);
-  for (size_t opcode = 0; opcode < kHandlers.size(); ++opcode)
-    Operators[opcode] = kHandlers[opcode];
+  Dispatch.Operators.Reserve(kTableSlots);
+  Handler *Operators = Dispatch.Operators.data();
+  for (size_t opcode = 0; opcode < kTableSlots; ++opcode)
+    Operators[opcode] = opcode < kHandlers.size() ? kHandlers[opcode] : nullptr;
   Operators[kEndOfPicture] = op_opEndPic;
 }
 
-void CleanupOperators() { V_Free(Operators); }
+void CleanupOperators() { Dispatch.Operators.Release(); }
+
+void ResetDispatch() { Dispatch = DispatchState{}; }

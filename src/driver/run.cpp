@@ -103,11 +103,10 @@ int picttotov(Channel *input, Channel *output, const Options &options) {
 void ResetConversionRun() {
   ResetConversionBase();
   ResetPictReader();
-  CleanupOperators();
+  ResetDispatch();
   ResetGraphics();
-  ResetTextState();
-  ResetRotatedTextState();
-  ResetImageState();
+  ResetText();
+  ResetImage();
 }
 
 // Writes the document up to the open frame that receives the drawing. The

@@ -25,19 +25,6 @@ constexpr int16_t kExtendedHeaderVersion = -2;
 // word, horizontal and vertical resolution.
 constexpr int kSourceRectOffset = 12;
 
-// The picture's rectangle as ReadRect normalises it.
-Rect sourceRect(const unsigned char *data) {
-  const unsigned char *p = data + kSourceRectOffset;
-  int32_t top = GetShort(p), left = GetShort(p + 2);
-  int32_t bottom = GetShort(p + 4), right = GetShort(p + 6);
-  Rect rect;
-  rect.x = left < right ? left : right;
-  rect.y = top < bottom ? top : bottom;
-  rect.width = right > left ? right - left : left - right;
-  rect.height = bottom > top ? bottom - top : top - bottom;
-  return rect;
-}
-
 // The origin shift that moves `source` onto `target` at scale k, rounded
 // to whole picture units and kept within 16 bits.
 int16_t shiftFor(int32_t target, int32_t source, double k) {
@@ -54,7 +41,7 @@ int16_t shiftFor(int32_t target, int32_t source, double k) {
 // from the frame's by rounding.
 void MapExtendedHeader(const unsigned char *data, const Rect &frame) {
   if (GetShort(data) != kExtendedHeaderVersion) return;
-  Rect source = sourceRect(data);
+  Rect source = GetRect(data + kSourceRectOffset);
   if (source.width == 0 || source.height == 0) return;
   double kx = static_cast<double>(frame.width) / source.width;
   double ky = static_cast<double>(frame.height) / source.height;

@@ -56,8 +56,27 @@ struct Regions {
   Values ends;
   Values used;
   Values outline;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  // The region bytes the picture's region drawings walked so far.
+  int64_t fuzzRegionBytes = 0;
+#endif
 };
 Regions regions;
+
+#ifdef PICTTOTOV_FUZZ_BUILD
+// A Same opcode walks the last region again for one or two bytes of input,
+// and a region of rows that change nothing is walked without writing
+// anything. The fuzz build, which wants every picture done within a second,
+// gives up on a picture once its region drawings walked more bytes than
+// this in all.
+constexpr int64_t kFuzzRegionBytes = int64_t{1} << 20;
+
+void chargeFuzzBudget(int32_t length) {
+  regions.fuzzRegionBytes += length;
+  if (regions.fuzzRegionBytes > kFuzzRegionBytes)
+    throw VokProcessEnd{kVokGaveUpStatus};
+}
+#endif
 
 // A row of the region: its y and its positions within the region bytes.
 struct Row {
@@ -388,6 +407,9 @@ void dumprgn(int penKind, int fillKind) {
 
 void dumpsamergn(int penKind, int fillKind) {
   if (regions.lastLength < 0 || !ValidPen()) return;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(regions.lastLength);
+#endif
   if (penKind == 3)
     paintRegion(regions.last.data(), regions.lastLength, fillKind);
   else

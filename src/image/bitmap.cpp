@@ -9,36 +9,37 @@
 #include "image/facet_encoder.h"
 #include "image/image.h"
 #include "image/pixels.h"
+#include "pict/layout.h"
 #include "pict/pict.h"
+#include "runtime/buffer.h"
 #include "text/text.h"
 
 namespace {
 
-// The operand structures of the image opcodes, as `skip` knows them.
-constexpr int kCopyWithoutMask = 2;
-constexpr int kCopyWithMaskRegion = 7;
-
-// Pixel map fields skipped: version, packType, packSize, hRes, vRes and
-// pixelType; then cmpSize, planeBytes, pmTable and pmReserved; then the
-// colour table's seed and flags.
-constexpr int32_t kPixMapHead = 18;
-constexpr int32_t kPixMapTail = 14;
-constexpr int32_t kColorTableHead = 6;
-// Source and destination rectangle and transfer mode.
-constexpr int32_t kCopyRectsAndMode = 18;
 constexpr int kColorCount = 256;
-// Row bytes from which packed rows' byte counts take two bytes.
-constexpr uint16_t kWordCountRowBytes = 251;
 
-// The image being converted.
-uint16_t RowBytes = 0;   // row length in the picture, pixel-map flag cleared
-uint16_t pixelSize = 1;  // bits per pixel
-int32_t width = 0;       // pixels per row
-// Packed and unpacked row buffers, grown on demand and kept for the run.
-unsigned char *buf1 = nullptr;
-uint32_t buf1Size = 0;
-unsigned char *buf2 = nullptr;
-uint32_t buf2Size = 0;
+// The image being converted, and the row buffers, grown on demand and kept
+// for the run. The buffers have no failure handler: an image whose buffer
+// can't be had is reported (message 1025) and the conversion goes on.
+struct ImageState {
+  uint16_t RowBytes = 0;   // row length in the picture; the pixel-map flag
+                           // is cleared before the rows are read
+  uint16_t pixelSize = 1;  // bits per pixel
+  int32_t width = 0;       // pixels per row
+  RowSource rows = RowSource::kIndexed;
+  GrowableBuffer<unsigned char> buf1{};  // a packed row
+  GrowableBuffer<unsigned char> buf2{};  // an unpacked row
+#ifdef PICTTOTOV_FUZZ_BUILD
+  int64_t fuzzImageBytes = 0;
+#endif
+};
+ImageState image;
+
+// Makes `buffer` hold `need` bytes. A buffer is grown for bytes only: one
+// that no row has needed yet stays without a block (see ReadPackedRow).
+bool hold(GrowableBuffer<unsigned char> &buffer, uint32_t need) {
+  return need == 0 || buffer.Reserve(need);
+}
 
 #ifdef PICTTOTOV_FUZZ_BUILD
 // The work of an image grows with the size its operands declare, not with
@@ -47,35 +48,38 @@ uint32_t buf2Size = 0;
 // second, gives up on a picture once its facets come to more row bytes than
 // this in all.
 constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
-int64_t fuzzImageBytes = 0;
 
 // A direct-colour map's pixel (three components diffused) counts as eight
 // bytes of an indexed one.
 void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
-  int64_t weight = DirectRowsOpen ? 8 : 1;
-  fuzzImageBytes += (int64_t{width} * depth + 15) / 16 * 2 * height * weight;
-  if (fuzzImageBytes > kFuzzImageBytes) throw VokProcessEnd{kVokGaveUpStatus};
+  int64_t weight = image.rows == RowSource::kDirect ? 8 : 1;
+  image.fuzzImageBytes +=
+      (int64_t{width} * depth + 15) / 16 * 2 * height * weight;
+  if (image.fuzzImageBytes > kFuzzImageBytes)
+    throw VokProcessEnd{kVokGaveUpStatus};
 }
 #endif
 
-int32_t facetDepth() { return pixelSize < 2 ? 1 : 8; }
+int32_t facetDepth() { return image.pixelSize < 2 ? 1 : 8; }
 
 // Bytes of one facet row: pixels padded to a multiple of 16 bits.
-int32_t facetRowBytes() { return (width * facetDepth() + 15) / 16 * 2; }
+int32_t facetRowBytes() { return (image.width * facetDepth() + 15) / 16 * 2; }
 
 // Reads one picture row into buf2: stored as it is below 8 bytes, else
 // packed behind a byte count. Bytes the packed data leaves unwritten are 0.
 // False when the packed row doesn't fit in memory.
 bool readPictureRow() {
-  if (RowBytes < kPackedRowBytes) {
-    ReadString(buf2, RowBytes);
+  const uint16_t rowBytes = image.RowBytes;
+  unsigned char *const row = image.buf2.data();
+  if (rowBytes < kPackedRowBytes) {
+    ReadString(row, rowBytes);
     return true;
   }
   uint16_t count = 0;
-  if (ReadPackedRow(RowBytes, &count) == nullptr) return false;
-  const unsigned char *source = buf1;
-  unsigned char *destination = buf2;
-  int32_t owed = UnpackBits(&source, buf1 + count, &destination, RowBytes);
+  const unsigned char *packed = ReadPackedRow(rowBytes, &count);
+  if (packed == nullptr) return false;
+  unsigned char *destination = row;
+  int32_t owed = UnpackBits(&packed, packed + count, &destination, rowBytes);
   if (owed > 0) std::memset(destination, 0, static_cast<size_t>(owed));
   return true;
 }
@@ -85,11 +89,14 @@ bool readPictureRow() {
 void expandPixels(unsigned char *row, int bits) {
   const int perByte = 8 / bits;
   const unsigned mask = (1u << bits) - 1;
+  const unsigned char *const source = image.buf2.data();
+  const int32_t width = image.width;
+  const int32_t rowBytes = image.RowBytes;
   for (int32_t p = 0; p < width; ++p) {
     int32_t index = p / perByte;
     int shift = 8 - bits * (p % perByte + 1);
-    row[p] = index < RowBytes
-                 ? static_cast<unsigned char>(buf2[index] >> shift & mask)
+    row[p] = index < rowBytes
+                 ? static_cast<unsigned char>(source[index] >> shift & mask)
                  : 0;
   }
 }
@@ -135,14 +142,12 @@ void readColorTable(unsigned char *red, unsigned char *green,
 // Skips the rest of a pixel map the facet can't carry (direct colour or
 // more than 8 bits per pixel), after its component count.
 void skipUnsupportedPixMap(const Rect &bounds, int hasRegion) {
-  char size[8];
-  V_Snprintf(size, sizeof size, "%u", static_cast<unsigned>(pixelSize));
-  NonFatal(kMsgPixelSize, size);
+  ReportPixelSize(image.pixelSize);
   PictSkip(kPixMapTail);
   skipcolortable();
   PictSkip(kCopyRectsAndMode);
-  if (hasRegion) skip(kSkipRegion, 0);
-  skipimage(static_cast<uint16_t>(RowBytes & ~kPixMapFlag), &bounds);
+  if (hasRegion) skip(SkipKind::kRegion);
+  skipimage(static_cast<uint16_t>(image.RowBytes & ~kPixMapFlag), &bounds);
 }
 
 // Under -full: a 16- or 32-bit pixel map inside 0x90 or 0x98, read up to
@@ -151,14 +156,55 @@ void skipUnsupportedPixMap(const Rect &bounds, int hasRegion) {
 void convertDirectCopy(const unsigned char *head, const Rect &bounds,
                        uint16_t componentCount, int hasRegion) {
   DirectPixMap map;
-  map.rowBytes = static_cast<uint16_t>(RowBytes & ~kPixMapFlag);
+  map.rowBytes = static_cast<uint16_t>(image.RowBytes & ~kPixMapFlag);
   map.bounds = bounds;
-  map.packType = static_cast<uint16_t>(GetShort(head + 2));
-  map.pixelSize = pixelSize;
+  map.packType = static_cast<uint16_t>(GetShort(head + kPackTypeOffset));
+  map.pixelSize = image.pixelSize;
   map.cmpCount = componentCount;
   PictSkip(kPixMapTail);
   skipcolortable();
   ConvertDirectPixMap(map, hasRegion);
+}
+
+// Reads one image opcode's operands and writes its ImportObject; hasRegion
+// is 1 for the two opcodes with a mask region.
+void do_bitmap(int hasRegion) {
+  if (InRotatedText) {
+    skip(hasRegion ? SkipKind::kBitsCopyWithMask : SkipKind::kBitsCopy);
+    return;
+  }
+  Rect bounds;
+  ReadUShort(&image.RowBytes);
+  ReadRect(&bounds);
+  unsigned char red[kColorCount] = {}, green[kColorCount] = {},
+                blue[kColorCount] = {};
+  if (image.RowBytes & kPixMapFlag) {
+    unsigned char head[kPixelSizeOffset];
+    ReadString(head, kPixelSizeOffset);
+    uint16_t componentCount = 0;
+    ReadUShort(&image.pixelSize);
+    ReadUShort(&componentCount);
+    if (componentCount > 1 || image.pixelSize > 8) {
+      if (RunOptions().full && IsDirectPixelSize(image.pixelSize))
+        convertDirectCopy(head, bounds, componentCount, hasRegion);
+      else
+        skipUnsupportedPixMap(bounds, hasRegion);
+      return;
+    }
+    PictSkip(kPixMapTail);
+    readColorTable(red, green, blue);
+    image.RowBytes = static_cast<uint16_t>(image.RowBytes & ~kPixMapFlag);
+  } else {
+    image.pixelSize = 1;
+  }
+  Rect destination;
+  PictSkip(kRectSize);
+  ReadRect(&destination);
+  PictSkip(kModeSize);
+  if (hasRegion) skip(SkipKind::kRegion);
+
+  WriteImageObject(bounds, destination, facetDepth(), red, green, blue,
+                   RowSource::kIndexed);
 }
 
 }  // namespace
@@ -194,38 +240,35 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
   return count;
 }
 
+// A row of no bytes leaves the buffer as it is: when no row of the run has
+// grown it yet, there is no buffer to return, and the row is taken for one
+// that can't be had. Only the direct-colour writer meets this, as the
+// indexed one grows the buffer to its row bytes first.
 const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
-  if (rowBytes < kWordCountRowBytes) {
-    unsigned char byte = 0;
-    ReadByte(&byte);
-    *count = byte;
-  } else {
-    ReadUShort(count);
-  }
-  if (!GrowBuffer(&buf1, &buf1Size, *count)) return nullptr;
-  ReadString(buf1, *count);
-  return buf1;
+  *count = ReadPackedRowCount(rowBytes);
+  if (!hold(image.buf1, *count)) return nullptr;
+  ReadString(image.buf1.data(), *count);
+  return image.buf1.data();
 }
 
-bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need) {
-  if (need <= *size) return true;
-  void *grown = V_Realloc(*buffer, need, 0);  // allocates for a null block
-  if (grown == nullptr) return false;
-  *buffer = static_cast<unsigned char *>(grown);
-  *size = need;
-  return true;
+void ReportPixelSize(uint16_t pixelSize) {
+  char size[8];
+  V_Snprintf(size, sizeof size, "%u", static_cast<unsigned>(pixelSize));
+  NonFatal(kMsgPixelSize, size);
 }
 
 void WriteImageObject(const Rect &bounds, const Rect &destination,
                       int32_t depth, const unsigned char *red,
-                      const unsigned char *green, const unsigned char *blue) {
+                      const unsigned char *green, const unsigned char *blue,
+                      RowSource rows) {
   V_Printf(outputFP, "<ImportObject\n");
   V_Printf(outputFP, "\t<ImportObFile `2.0 internal inset'>\n");
   V_Printf(outputFP, "\t<Separation 0>\n");
   V_Printf(outputFP, "\t<Fill 15>\n");
   V_Printf(outputFP, "\t<Pen 15>\n");
 
-  width = bounds.width;
+  image.width = bounds.width;
+  image.rows = rows;
 #ifdef PICTTOTOV_FUZZ_BUILD
   chargeFuzzBudget(bounds.width, bounds.height, depth);
 #endif
@@ -236,9 +279,7 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
     NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
     NonFatal(kMsgImageIncomplete);
   }
-  uint32_t consumed =
-      static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
-  if (consumed % 2 != 0 && Version == 2) PictSkip(1);
+  SkipImagePad(start);
 
   writePlacement(destination);
   V_Printf(outputFP, "\t<Angle 0>\n");
@@ -248,24 +289,25 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
 }
 
 int ReadScanLine(int32_t rowLength, unsigned char *row) {
-  if (DirectRowsOpen) return ReadDirectScanLine(rowLength, row);
-  if (!GrowBuffer(&buf1, &buf1Size, RowBytes) ||
-      !GrowBuffer(&buf2, &buf2Size, RowBytes))
+  if (image.rows == RowSource::kDirect)
+    return ReadDirectScanLine(rowLength, row);
+  if (!hold(image.buf1, image.RowBytes) || !hold(image.buf2, image.RowBytes))
     return -20;
   if (!readPictureRow()) return -20;
   int32_t length = facetRowBytes();
   if (length == 0) return 0;
   int32_t filled = 0;
-  switch (pixelSize) {
+  switch (image.pixelSize) {
     case 1:
     case 8:
-      filled = length < RowBytes ? length : RowBytes;
-      if (filled > 0) std::memcpy(row, buf2, static_cast<size_t>(filled));
+      filled = length < image.RowBytes ? length : image.RowBytes;
+      if (filled > 0)
+        std::memcpy(row, image.buf2.data(), static_cast<size_t>(filled));
       break;
     case 2:
     case 4:
-      expandPixels(row, pixelSize);
-      filled = width;
+      expandPixels(row, image.pixelSize);
+      filled = image.width;
       break;
     default:  // a pixel size the facet doesn't take: the row stays blank
       break;
@@ -274,53 +316,9 @@ int ReadScanLine(int32_t rowLength, unsigned char *row) {
   return 0;
 }
 
-void do_bitmap(int hasRegion) {
-  if (InRotatedText) {
-    skip(hasRegion ? kCopyWithMaskRegion : kCopyWithoutMask, 0);
-    return;
-  }
-  Rect bounds;
-  ReadUShort(&RowBytes);
-  ReadRect(&bounds);
-  unsigned char red[kColorCount] = {}, green[kColorCount] = {},
-                blue[kColorCount] = {};
-  if (RowBytes & kPixMapFlag) {
-    unsigned char head[kPixMapHead];
-    ReadString(head, kPixMapHead);
-    uint16_t componentCount = 0;
-    ReadUShort(&pixelSize);
-    ReadUShort(&componentCount);
-    if (componentCount > 1 || pixelSize > 8) {
-      if (RunOptions().full && IsDirectPixelSize(pixelSize))
-        convertDirectCopy(head, bounds, componentCount, hasRegion);
-      else
-        skipUnsupportedPixMap(bounds, hasRegion);
-      return;
-    }
-    PictSkip(kPixMapTail);
-    readColorTable(red, green, blue);
-    RowBytes = static_cast<uint16_t>(RowBytes & ~kPixMapFlag);
-  } else {
-    pixelSize = 1;
-  }
-  Rect destination;
-  PictSkip(kRectSize);
-  ReadRect(&destination);
-  PictSkip(kModeSize);
-  if (hasRegion) skip(kSkipRegion, 0);
-
-  WriteImageObject(bounds, destination, facetDepth(), red, green, blue);
-}
-
-// The row buffers stay for the next picture's images.
-void ResetImageState() {
-  RowBytes = 0;
-  pixelSize = 1;
-  width = 0;
+void ResetImage() {
+  image = ImageState{};
   ResetDirectPixMaps();
-#ifdef PICTTOTOV_FUZZ_BUILD
-  fuzzImageBytes = 0;
-#endif
 }
 
 void op_BitsRect() { do_bitmap(0); }

@@ -7,25 +7,18 @@
 // are kept.
 #include <cstring>
 
-#include "base/conversion.h"
 #include "base/messages.h"
-#include "image/facet_encoder.h"
 #include "image/image.h"
 #include "image/pixels.h"
+#include "pict/layout.h"
 #include "pict/pict.h"
+#include "runtime/buffer.h"
 #include "text/text.h"
-
-bool DirectRowsOpen = false;
 
 namespace {
 
-// 0x9A and 0x9B: base address before row bytes; the pixel map's fields
-// from version to pmReserved after the bounds.
+// 0x9A and 0x9B: base address before row bytes.
 constexpr int32_t kBaseAddress = 4;
-constexpr int32_t kDirectPixMapFields = 36;
-constexpr int kPackTypeOffset = 2;
-constexpr int kPixelSizeOffset = 18;
-constexpr int kCmpCountOffset = 20;
 
 // Row layouts. packType 0 means the usual packing of the pixel size.
 constexpr uint16_t kUnpacked = 1;
@@ -66,17 +59,19 @@ ColorMap makeColorMap() {
 
 const ColorMap kMap = makeColorMap();
 
-// The pixel map being converted and its buffers, kept for the run.
-DirectPixMap current;
-unsigned char *unpacked = nullptr;  // one row as stored, unpacked
-uint32_t unpackedSize = 0;
-unsigned char *rgb = nullptr;  // one row as red, green, blue planes
-uint32_t rgbSize = 0;
-// Diffused errors of the current and the next row, three per pixel, with
-// one pixel of margin on both sides.
-unsigned char *errors = nullptr;  // int32_t values
-uint32_t errorsSize = 0;
-int32_t rowNumber = 0;  // rows of the current map read so far
+// The pixel map being converted, and its buffers, kept for the run. As the
+// indexed writer's, the buffers have no failure handler: the image is
+// reported as incomplete and the conversion goes on.
+struct DirectState {
+  DirectPixMap current;
+  int32_t rowNumber = 0;  // rows of the current map read so far
+  GrowableBuffer<unsigned char> unpacked{};  // one row as stored, unpacked
+  GrowableBuffer<unsigned char> rgb{};  // one row as red, green, blue planes
+  // Diffused errors of the current and the next row, three per pixel, with
+  // one pixel of margin on both sides.
+  GrowableBuffer<int32_t> errors{};
+};
+DirectState direct;
 
 uint16_t packTypeOf(const DirectPixMap &map) {
   uint16_t type = map.packType;
@@ -128,7 +123,8 @@ uint32_t unpackWords(const unsigned char *in, const unsigned char *end,
 // unset are 0. False without memory.
 bool readRow(const DirectPixMap &map) {
   uint32_t need = unpackedRowBytes(map);
-  if (!GrowBuffer(&unpacked, &unpackedSize, need ? need : 1)) return false;
+  if (!direct.unpacked.Reserve(need ? need : 1)) return false;
+  unsigned char *const unpacked = direct.unpacked.data();
   uint16_t type = packTypeOf(map);
   if (type == kUnpacked || type == kRgbUnpacked) {
     ReadString(unpacked, static_cast<int32_t>(need));
@@ -159,6 +155,8 @@ unsigned char widen5(unsigned v) {
 // Spreads the unpacked row into the red, green and blue planes of `rgb`.
 void toPlanes(const DirectPixMap &map) {
   const int32_t width = map.bounds.width;
+  const unsigned char *const unpacked = direct.unpacked.data();
+  unsigned char *const rgb = direct.rgb.data();
   unsigned char *r = rgb, *g = rgb + width, *b = rgb + 2 * width;
   const uint32_t rowLength = unpackedRowBytes(map);
   for (int32_t x = 0; x < width; ++x) {
@@ -231,6 +229,7 @@ int nearestIndex(int32_t r, int32_t g, int32_t b) {
 void diffuseRow(int32_t width, unsigned char *row, int32_t *here,
                 int32_t *below) {
   std::memset(below, 0, sizeof(int32_t) * 3 * static_cast<size_t>(width + 2));
+  const unsigned char *const rgb = direct.rgb.data();
   const unsigned char *planes[3] = {rgb, rgb + width, rgb + 2 * width};
   const unsigned char *map[3] = {kMap.red, kMap.green, kMap.blue};
   for (int32_t x = 0; x < width; ++x) {
@@ -254,7 +253,7 @@ void diffuseRow(int32_t width, unsigned char *row, int32_t *here,
 
 // Errors of the two rows swap places after every row.
 int32_t *errorRow(int32_t y, int32_t width) {
-  return reinterpret_cast<int32_t *>(errors) + (y % 2) * 3 * (width + 2);
+  return direct.errors.data() + (y % 2) * 3 * (width + 2);
 }
 
 // Reads and drops the rows of a pixel map that is not drawn, and the pad
@@ -263,9 +262,7 @@ void dropRows(const DirectPixMap &map) {
   int32_t start = GetByteCount();
   for (int32_t y = 0; y < map.bounds.height; ++y)
     if (!readRow(map)) Fatal(kMsgNoMemory);
-  uint32_t consumed =
-      static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
-  if (consumed % 2 != 0 && Version == 2) PictSkip(1);
+  SkipImagePad(start);
 }
 
 }  // namespace
@@ -275,39 +272,33 @@ bool IsDirectPixelSize(uint16_t pixelSize) {
 }
 
 int ReadDirectScanLine(int32_t rowLength, unsigned char *row) {
-  const int32_t width = current.bounds.width;
-  const uint32_t errorBytes =
-      sizeof(int32_t) * 6 * static_cast<uint32_t>(width + 2);
-  if (!GrowBuffer(&rgb, &rgbSize, 3 * static_cast<uint32_t>(width) + 1) ||
-      !GrowBuffer(&errors, &errorsSize, errorBytes) || !readRow(current))
+  const int32_t width = direct.current.bounds.width;
+  const uint32_t errorCount = 6 * static_cast<uint32_t>(width + 2);
+  if (!direct.rgb.Reserve(3 * static_cast<uint32_t>(width) + 1) ||
+      !direct.errors.Reserve(errorCount) || !readRow(direct.current))
     return -20;
-  if (rowNumber == 0) std::memset(errors, 0, errorBytes);
-  toPlanes(current);
-  diffuseRow(width, row, errorRow(rowNumber, width),
-             errorRow(rowNumber + 1, width));
-  ++rowNumber;
+  if (direct.rowNumber == 0)
+    std::memset(direct.errors.data(), 0, sizeof(int32_t) * errorCount);
+  toPlanes(direct.current);
+  diffuseRow(width, row, errorRow(direct.rowNumber, width),
+             errorRow(direct.rowNumber + 1, width));
+  ++direct.rowNumber;
   if (rowLength > width)
     std::memset(row + width, 0, static_cast<size_t>(rowLength - width));
   return 0;
 }
 
-// Also after a run that ended inside a map's rows; the buffers stay.
-void ResetDirectPixMaps() {
-  DirectRowsOpen = false;
-  current = DirectPixMap{};
-  rowNumber = 0;
-}
+// Also after a run that ended inside a map's rows.
+void ResetDirectPixMaps() { direct = DirectState{}; }
 
 void ConvertDirectPixMap(const DirectPixMap &map, int hasRegion) {
   Rect destination;
   PictSkip(kRectSize);
   ReadRect(&destination);
   PictSkip(kModeSize);
-  if (hasRegion) skip(kSkipRegion, 0);
+  if (hasRegion) skip(SkipKind::kRegion);
   if (!IsDirectPixelSize(map.pixelSize)) {
-    char size[8];
-    V_Snprintf(size, sizeof size, "%u", static_cast<unsigned>(map.pixelSize));
-    NonFatal(kMsgPixelSize, size);
+    ReportPixelSize(map.pixelSize);
     skipimage(map.rowBytes, &map.bounds);
     return;
   }
@@ -315,11 +306,10 @@ void ConvertDirectPixMap(const DirectPixMap &map, int hasRegion) {
     dropRows(map);
     return;
   }
-  current = map;
-  rowNumber = 0;
-  DirectRowsOpen = true;
-  WriteImageObject(map.bounds, destination, 8, kMap.red, kMap.green, kMap.blue);
-  DirectRowsOpen = false;
+  direct.current = map;
+  direct.rowNumber = 0;
+  WriteImageObject(map.bounds, destination, 8, kMap.red, kMap.green, kMap.blue,
+                   RowSource::kDirect);
 }
 
 void do_directbits(int hasRegion) {
@@ -328,8 +318,8 @@ void do_directbits(int hasRegion) {
   ReadUShort(&map.rowBytes);
   map.rowBytes = static_cast<uint16_t>(map.rowBytes & ~kPixMapFlag);
   ReadRect(&map.bounds);
-  unsigned char fields[kDirectPixMapFields];
-  ReadString(fields, kDirectPixMapFields);
+  unsigned char fields[kPixMapFieldsSize];
+  ReadString(fields, kPixMapFieldsSize);
   map.packType = static_cast<uint16_t>(GetShort(fields + kPackTypeOffset));
   map.pixelSize = static_cast<uint16_t>(GetShort(fields + kPixelSizeOffset));
   map.cmpCount = static_cast<uint16_t>(GetShort(fields + kCmpCountOffset));

@@ -6,9 +6,6 @@
 #include <cstring>
 
 #include "image/facet_encoder.h"
-#include "image/image.h"
-
-char HexDtoA[16];
 
 namespace {
 
@@ -25,16 +22,18 @@ constexpr unsigned char kRunEscape = 0x80;
 constexpr int32_t kLongestRun = 255;
 constexpr int32_t kShortestEncodedRun = 4;
 
-// The two hexadecimal digits of every byte, as HexDtoA writes them.
+// A digit's character in the hexadecimal pairs: uppercase.
+constexpr char HexDtoA[] = "0123456789ABCDEF";
+
+// The two hexadecimal digits of every byte.
 struct HexPairs {
   char digits[256][2];
 };
 constexpr HexPairs makeHexPairs() {
   HexPairs pairs{};
-  constexpr char kDigits[] = "0123456789ABCDEF";
   for (int byte = 0; byte < 256; ++byte) {
-    pairs.digits[byte][0] = kDigits[byte >> 4];
-    pairs.digits[byte][1] = kDigits[byte & 0x0F];
+    pairs.digits[byte][0] = HexDtoA[byte >> 4];
+    pairs.digits[byte][1] = HexDtoA[byte & 0x0F];
   }
   return pairs;
 }
@@ -234,12 +233,6 @@ void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
   run->gathered = gathered;
 }
 
-void fillHexDigits() {
-  for (int digit = 0; digit < 16; ++digit)
-    HexDtoA[digit] =
-        static_cast<char>(digit < 10 ? '0' + digit : 'A' + digit - 10);
-}
-
 // The facet's row buffer, released however the call ends: also when the
 // end of the picture inside a row ends the run.
 struct RowBuffer {
@@ -420,7 +413,6 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
     if (row == nullptr) return -20;
   }
   V_Printf(channel, "=QuireImage\n&%%v\n");
-  fillHexDigits();
   LookaheadBuffer encoder;
   ChannelInitLookaheadBuffer(&encoder, channel, kInitialEncoderFlags);
 

@@ -1,5 +1,5 @@
-// The image subsystem's internals: PackBits unpacking and the text encoder
-// of facets with its 8-byte look-ahead window.
+// The image subsystem's internals: the facet writer and its text encoder
+// with the 8-byte look-ahead window.
 #ifndef PICTTOTOV_IMAGE_FACET_ENCODER_H
 #define PICTTOTOV_IMAGE_FACET_ENCODER_H
 
@@ -7,12 +7,21 @@
 
 #include "runtime/vok.h"
 
-// Unpacks PackBits data from *source (up to sourceEnd) into *destination
-// until count bytes are produced. A run that would pass the count is cut
-// there; data that ends early leaves the rest unwritten. Both positions
-// advance past what was read and written. Returns the bytes still owed.
-int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
-                   unsigned char **destination, int32_t count);
+// Writes the facet of an image of width x height pixels at depth 1 or 8,
+// fetching its rows with ReadScanLine; red, green and blue are 256-entry
+// colour tables, written for depth 8 only. 0 on success, -20 without
+// memory, -13 when a write to the channel failed.
+int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
+                                int32_t depth, const unsigned char *red,
+                                const unsigned char *green,
+                                const unsigned char *blue);
+
+// Reads the next row of the image being written into `row` in facet form:
+// the picture's bit rows as they are, 2- and 4-bit pixels one to a byte,
+// direct colours as indexes of the fixed colour map. 0 on success, -20 when
+// a row buffer can't be had. rowLength, the facet row's length, is used
+// only by direct-colour maps (-full).
+int ReadScanLine(int32_t rowLength, unsigned char *row);
 
 // Encoder flags.
 constexpr uint16_t kAtLineStart = 1;
@@ -43,8 +52,6 @@ struct LookaheadBuffer {
 // Hands the waiting characters to the channel; a failed write sets the
 // failure flag. False once a write has failed.
 bool ChannelWritePending(LookaheadBuffer *encoder);
-
-extern char HexDtoA[16];
 
 void ChannelInitLookaheadBuffer(LookaheadBuffer *encoder, Channel *channel,
                                 uint16_t flags);

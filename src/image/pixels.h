@@ -1,4 +1,5 @@
-// Pieces the indexed and the direct-colour image writers share.
+// Pieces the indexed and the direct-colour image writers share; private to
+// the image subsystem.
 #ifndef PICTTOTOV_IMAGE_PIXELS_H
 #define PICTTOTOV_IMAGE_PIXELS_H
 
@@ -6,28 +7,31 @@
 
 #include "pict/pict.h"
 
-constexpr uint16_t kPixMapFlag = 0x8000;  // in row bytes: a pixel map
-// Source rectangle and transfer mode, skipped around the destination.
-constexpr int32_t kRectSize = 8;
-constexpr int32_t kModeSize = 2;
-constexpr int kSkipRegion = 1;  // `skip` kind of a mask region
-// Rows of fewer bytes are stored unpacked.
-constexpr uint16_t kPackedRowBytes = 8;
+// Unpacks PackBits data from *source (up to sourceEnd) into *destination
+// until count bytes are produced. A run that would pass the count is cut
+// there; data that ends early leaves the rest unwritten. Both positions
+// advance past what was read and written. Returns the bytes still owed.
+int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
+                   unsigned char **destination, int32_t count);
 
-// Reads a packed row: its byte count (one byte up to 250 row bytes, two
-// from 251) and that many bytes into a buffer kept for the run, which it
-// returns; null without memory.
+// Reads a packed row: its byte count and that many bytes into a buffer kept
+// for the run, which it returns; null without memory.
 const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count);
 
-// Makes *buffer hold at least `need` bytes; false without memory.
-bool GrowBuffer(unsigned char **buffer, uint32_t *size, uint32_t need);
+// Message 1024: a pixel map that is not converted, with its pixel size.
+void ReportPixelSize(uint16_t pixelSize);
+
+// Where ReadScanLine takes the rows of the image being written from: the
+// indexed writer's rows or a direct-colour map's.
+enum class RowSource { kIndexed, kDirect };
 
 // Writes the ImportObject of an image whose operands have been read: its
-// facet (rows fetched by ReadScanLine), the pad byte behind the rows, and
-// the placement at `destination`.
+// facet (rows fetched by ReadScanLine from `rows`), the pad byte behind the
+// rows, and the placement at `destination`.
 void WriteImageObject(const Rect &bounds, const Rect &destination,
                       int32_t depth, const unsigned char *red,
-                      const unsigned char *green, const unsigned char *blue);
+                      const unsigned char *green, const unsigned char *blue,
+                      RowSource rows);
 
 // Under -full: a direct-colour pixel map, as far as its fields are read.
 struct DirectPixMap {
@@ -42,11 +46,9 @@ bool IsDirectPixelSize(uint16_t pixelSize);
 // Converts a direct-colour pixel map from its source rectangle on: the
 // operands after the pixel map (and its colour table, for 0x90 and 0x98).
 void ConvertDirectPixMap(const DirectPixMap &map, int hasRegion);
-// Set while the facet of a direct-colour pixel map is written: ReadScanLine
-// then reads its rows through ReadDirectScanLine.
-extern bool DirectRowsOpen;
+// ReadScanLine for the rows of a direct-colour pixel map.
 int ReadDirectScanLine(int32_t rowLength, unsigned char *row);
-// Back to the process-start state (ResetImageState).
+// The direct-colour writer's part of ResetImage.
 void ResetDirectPixMaps();
 
 #endif  // PICTTOTOV_IMAGE_PIXELS_H

@@ -35,13 +35,38 @@ void getopcode(uint16_t *opcode);
 void ResetPictReader();
 void PeekNextOpcode(uint16_t *opcode);
 
-// Skips one operand structure of the given kind (0 to 7).
+// The operand structures `skip` knows.
+enum class SkipKind : int {
+  kBytes = 0,  // `count` bytes
+  kRegion = 1,
+  kBitsCopy = 2,
+  kRgbColor = 3,
+  kPixelPattern = 4,
+  kLengthBlock = 5,  // a 16-bit length and that many bytes
+  kPolygon = 6,
+  kBitsCopyWithMask = 7,
+};
+
+// Skips one operand structure of the given kind (0 to 7); any other kind
+// skips nothing.
 void skip(int kind, int32_t count);
+inline void skip(SkipKind kind, int32_t count = 0) {
+  skip(static_cast<int>(kind), count);
+}
 int skippixmap(uint16_t *rowBytes, Rect *bounds);
 void skipcolortable();
 void skipimage(uint16_t rowBytes, const Rect *bounds);
 
+// Reads the byte count in front of a packed row of a map of rowBytes row
+// bytes: one byte up to 250 row bytes, two from 251.
+uint16_t ReadPackedRowCount(uint16_t rowBytes);
+// Image data is padded to an even length in version 2: skips the pad byte
+// when the bytes read since `start` (a GetByteCount) are odd.
+void SkipImagePad(int32_t start);
+
 int16_t GetShort(const unsigned char *pointer);
+// A rectangle stored as ReadRect reads it, normalised as ReadRect does.
+Rect GetRect(const unsigned char *pointer);
 double GetFixed(const unsigned char *pointer);
 void WriteBytes(Channel *channel, const void *bytes, int32_t n);
 

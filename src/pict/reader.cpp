@@ -9,11 +9,15 @@
 
 namespace {
 
-// Input bytes consumed by the reading functions (alignment bytes excluded);
-// only the parity of differences matters to the callers.
-uint32_t ByteCount = 0;
-// An opcode read ahead by PeekNextOpcode; 0 when none is held.
-uint16_t SavedOpcode = 0;
+// What the reading functions keep between calls.
+struct ReaderState {
+  // Input bytes consumed by the reading functions (alignment bytes
+  // excluded); only the parity of differences matters to the callers.
+  uint32_t ByteCount = 0;
+  // An opcode read ahead by PeekNextOpcode; 0 when none is held.
+  uint16_t SavedOpcode = 0;
+};
+ReaderState reader;
 // Set until the first byte has been read: an empty input is told apart from
 // one that ends in the middle.
 bool firstbyte = true;
@@ -75,7 +79,7 @@ constexpr int32_t kSkipPiece = 4096;
 }  // namespace
 
 void ReadByte(unsigned char *byte) {
-  ++ByteCount;
+  ++reader.ByteCount;
   *byte = takeByte();
 }
 
@@ -83,7 +87,7 @@ void ReadByte(unsigned char *byte) {
 // The bytes count and end as ReadByte's, read as one run.
 unsigned char *ReadString(unsigned char *buffer, int32_t n) {
   if (n < 1) return buffer;
-  ByteCount += static_cast<uint32_t>(n);
+  reader.ByteCount += static_cast<uint32_t>(n);
   takeBytes(buffer, n);
   return buffer + n;
 }
@@ -108,18 +112,29 @@ void ReadLong(int32_t *value) {
   *value = static_cast<int32_t>(static_cast<uint32_t>(high) << 16 | low);
 }
 
-// Reads top, left, bottom, right and normalises them: corners given in
-// reverse order give the same rectangle.
+namespace {
+
+// A rectangle of the picture from its top, left, bottom and right, in that
+// order in the file, normalised: corners given in reverse order give the
+// same rectangle.
+Rect normalRect(int16_t top, int16_t left, int16_t bottom, int16_t right) {
+  Rect rect;
+  rect.x = left < right ? left : right;
+  rect.y = top < bottom ? top : bottom;
+  rect.width = std::abs(int32_t{right} - left);
+  rect.height = std::abs(int32_t{bottom} - top);
+  return rect;
+}
+
+}  // namespace
+
 void ReadRect(Rect *rect) {
   int16_t top = 0, left = 0, bottom = 0, right = 0;
   ReadShort(&top);
   ReadShort(&left);
   ReadShort(&bottom);
   ReadShort(&right);
-  rect->x = left < right ? left : right;
-  rect->y = top < bottom ? top : bottom;
-  rect->width = std::abs(int32_t{right} - left);
-  rect->height = std::abs(int32_t{bottom} - top);
+  *rect = normalRect(top, left, bottom, right);
 }
 
 // Reads and drops n bytes, checked for the end of the input as ReadByte's;
@@ -128,18 +143,17 @@ void PictSkip(int32_t n) {
   unsigned char piece[kSkipPiece];
   while (n > 0) {
     int32_t take = n < kSkipPiece ? n : kSkipPiece;
-    ByteCount += static_cast<uint32_t>(take);
+    reader.ByteCount += static_cast<uint32_t>(take);
     takeBytes(piece, take);
     n -= take;
   }
 }
 
-int32_t GetByteCount() { return static_cast<int32_t>(ByteCount); }
+int32_t GetByteCount() { return static_cast<int32_t>(reader.ByteCount); }
 
 // The process-start state, for a process that reads more than one picture.
 void ResetPictReader() {
-  ByteCount = 0;
-  SavedOpcode = 0;
+  reader = ReaderState{};
   firstbyte = true;
   bytesTaken = 0;
   tracked = TrackedInput{};
@@ -171,9 +185,9 @@ void InputAlignWord() {
 // The next opcode: one byte in version 1, a word at an even position in
 // version 2; an opcode held back by PeekNextOpcode comes first.
 void getopcode(uint16_t *opcode) {
-  if (SavedOpcode != 0) {
-    *opcode = SavedOpcode;
-    SavedOpcode = 0;
+  if (reader.SavedOpcode != 0) {
+    *opcode = reader.SavedOpcode;
+    reader.SavedOpcode = 0;
     return;
   }
   if (Version == 1) {
@@ -190,12 +204,17 @@ void getopcode(uint16_t *opcode) {
 // not held back: it has no operands, so nothing is lost.
 void PeekNextOpcode(uint16_t *opcode) {
   getopcode(opcode);
-  SavedOpcode = *opcode;
+  reader.SavedOpcode = *opcode;
 }
 
 int16_t GetShort(const unsigned char *pointer) {
   return static_cast<int16_t>(
       static_cast<uint16_t>(pointer[0] << 8 | pointer[1]));
+}
+
+Rect GetRect(const unsigned char *pointer) {
+  return normalRect(GetShort(pointer), GetShort(pointer + 2),
+                    GetShort(pointer + 4), GetShort(pointer + 6));
 }
 
 // A 16.16 fixed-point number, converted in single precision.

@@ -2,39 +2,17 @@
 // polygons, pixel patterns, bit and pixel map copies, and the data of
 // opcodes without a handler.
 #include "base/conversion.h"
+#include "pict/layout.h"
 #include "pict/pict.h"
 
 namespace {
 
-// The structures `skip` knows.
-enum class SkipKind : int {
-  kBytes = 0,
-  kRegion = 1,
-  kBitsCopy = 2,
-  kRgbColor = 3,
-  kPixelPattern = 4,
-  kLengthBlock = 5,
-  kPolygon = 6,
-  kBitsCopyWithMask = 7,
-};
-
 constexpr int32_t kRgbColorSize = 6;
-// Source rectangle, destination rectangle and transfer mode of a copy.
-constexpr int32_t kCopyRectsAndMode = 18;
-// The fields of a pixel map behind its row bytes and bounds.
-constexpr int32_t kPixMapRest = 36;
 // A pixel pattern of type 2: the 8-byte pattern and an RGB colour.
 constexpr int32_t kDitherPatternSize = 14;
 constexpr int32_t kPatternSize = 8;
 constexpr uint16_t kPixelPatternDither = 2;
-constexpr uint16_t kPixMapFlag = 0x8000;
-// Colour table: seed, flags and entries of value, red, green and blue.
-constexpr int32_t kColorTableSeed = 4;
-constexpr int32_t kColorTableFlags = 2;
-constexpr int32_t kColorTableEntry = 8;
-// Row bytes from which rows are packed, and from which their byte counts
-// take two bytes.
-constexpr uint16_t kPackedRowBytes = 8;
+// Row bytes from which packed rows' byte counts take two bytes.
 constexpr uint16_t kWordCountRowBytes = 251;
 
 // Skips a structure that starts with its own 16-bit size (a region or a
@@ -131,38 +109,43 @@ int skippixmap(uint16_t *rowBytes, Rect *bounds) {
   ReadRect(bounds);
   *rowBytes = static_cast<uint16_t>(word & ~kPixMapFlag);
   if ((word & kPixMapFlag) == 0) return 0;
-  PictSkip(kPixMapRest);
+  PictSkip(kPixMapFieldsSize);
   return 1;
 }
 
 // Skips a colour table: seed, flags, the size word n and n + 1 entries.
 void skipcolortable() {
-  PictSkip(kColorTableSeed);
-  PictSkip(kColorTableFlags);
+  PictSkip(kColorTableHead);
   uint16_t lastEntry = 0;
   ReadUShort(&lastEntry);
   PictSkip(kColorTableEntry * (int32_t{lastEntry} + 1));
 }
 
-// Skips the rows of an image. Rows of fewer than 8 bytes are stored as they
-// are; longer rows are packed, each behind its byte count. In version 2 the
-// image data is padded to an even number of bytes.
+// Skips the rows of an image, unpacked or packed, and its pad byte.
 void skipimage(uint16_t rowBytes, const Rect *bounds) {
   int32_t start = GetByteCount();
   int32_t rows = bounds->height;
   if (rowBytes < kPackedRowBytes) {
     PictSkip(int32_t{rowBytes} * rows);
   } else {
-    for (int32_t row = 0; row < rows; ++row) {
-      if (rowBytes < kWordCountRowBytes) {
-        unsigned char length = 0;
-        ReadByte(&length);
-        PictSkip(length);
-      } else {
-        skipWordLengthBlock();
-      }
-    }
+    for (int32_t row = 0; row < rows; ++row)
+      PictSkip(ReadPackedRowCount(rowBytes));
   }
+  SkipImagePad(start);
+}
+
+uint16_t ReadPackedRowCount(uint16_t rowBytes) {
+  if (rowBytes < kWordCountRowBytes) {
+    unsigned char count = 0;
+    ReadByte(&count);
+    return count;
+  }
+  uint16_t count = 0;
+  ReadUShort(&count);
+  return count;
+}
+
+void SkipImagePad(int32_t start) {
   uint32_t consumed =
       static_cast<uint32_t>(GetByteCount()) - static_cast<uint32_t>(start);
   if (Version == 2 && consumed % 2 != 0) PictSkip(1);

@@ -21,7 +21,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kLargestNumber = 1e9;
 constexpr int kNoInk = 15;
 
-// Collects the SVG of a document whose size is known only at its end.
+// Collects the drawing, whose canvas is known only at the document's end.
 class StringSink : public Sink {
  public:
   void Write(const char *data, size_t size) override {
@@ -115,6 +115,20 @@ struct Object {
   std::unique_ptr<FacetDecoder> facet;
 };
 
+// What the first statement says the document is: a whole document begins
+// with <TOVFile>, the frame contents that -aframe writes with <Units>.
+enum class DocumentKind { kUnknown, kWhole, kFrameContents };
+
+// Pen-less filled rectangles that follow one another in one paint, drawn as
+// one path: the bands of a region abut, and a path's subpaths are painted
+// together, without the seams that each rectangle's own anti-aliasing leaves.
+struct RectangleRun {
+  std::string paint;
+  std::string element;  // the first rectangle as an element of its own
+  std::string path;
+  int count = 0;
+};
+
 class Previewer {
  public:
   Previewer(Source &in, Sink &out) : tokens_(in), out_(out) {}
@@ -135,6 +149,7 @@ class Previewer {
   void EndObject();
 
   void Start();
+  void WriteHead();
   void OpenFrame();
   void CloseFrame();
   void SetGroupDepth(int depth);
@@ -145,31 +160,38 @@ class Previewer {
   void Include(double x, double y);
   void IncludeRect(const Rect &rect, double margin);
   void DrawShape(const Object &object);
+  void AddToRun(const std::string &element, const Rect &rect,
+                const std::string &paint);
+  void FlushRun();
   void DrawArc(const Object &object);
   void DrawPoly(const Object &object);
   void DrawText(const Object &object);
   void DrawImage(Object &object);
   void AddSpan(const std::string &codes);
   void Emit(const std::string &text) {
+    if (run_.count > 0) FlushRun();
     target_->Write(text.data(), text.size());
   }
 
   Tokenizer tokens_;
   Sink &out_;
-  Sink *target_ = nullptr;
-  StringSink body_;  // the drawing of a frame-contents document
+  StringSink body_;  // the drawing, written out behind its head at the end
+  Sink *target_ = &body_;
   std::vector<Statement> stack_;
   int objectDepth_ = -1;  // stack index of the open object, -1 for none
   Object object_;
   Font font_;
 
-  bool pageSeen_ = false;
+  DocumentKind kind_ = DocumentKind::kUnknown;
+  bool sawObject_ = false;
+  bool sawEpilog_ = false;
   bool started_ = false;
-  bool pageMode_ = false;
   double pageWidth_ = 612, pageHeight_ = 792;
   Rect textRect_{18, 18, 576, 720};
   Rect frame_;
   bool frameOpen_ = false;
+  Point offset_{0, 0};  // where the open frame's drawing is moved to
+  RectangleRun run_;
   int groupDepth_ = 0;
   std::array<std::array<bool, 8>, 15> patternDefined_{};
   bool hasBounds_ = false;
@@ -285,6 +307,16 @@ void Previewer::Run() {
 
 void Previewer::Open(const Token &token) {
   FailInsideFacet(token.line);
+  if (kind_ == DocumentKind::kUnknown) {
+    if (token.text == "TOVFile") {
+      kind_ = DocumentKind::kWhole;
+    } else if (token.text == "Units") {
+      kind_ = DocumentKind::kFrameContents;
+    } else {
+      Fail(token.line, "not a TOV document: it begins with <" + token.text +
+                           ">, not <TOVFile> or <Units>");
+    }
+  }
   stack_.push_back({token.text, {}, token.line});
   stack_.back().args.reserve(4);
   if (objectDepth_ >= 0) return;
@@ -321,6 +353,7 @@ void Previewer::FacetLine(const Token &token) {
   }
   if (!object_.facet) {
     if (token.text[0] != '=') Fail(token.line, "facet line before its header");
+    FlushRun();  // the facet writes its image straight into the drawing
     object_.facet =
         std::make_unique<FacetDecoder>(*target_, token.text, token.line);
     return;
@@ -349,20 +382,42 @@ void Previewer::Close(const Token &token) {
   }
 }
 
+// A document that ends where the filter never ends one was cut short.
 void Previewer::End() {
   if (!stack_.empty()) {
     Fail(tokens_.line(), "document ends inside <" + stack_.back().name +
                              "> of line " + std::to_string(stack_.back().line));
   }
+  if (kind_ == DocumentKind::kUnknown) {
+    Fail(tokens_.line(), "not a TOV document: it holds no statement");
+  }
+  if (kind_ == DocumentKind::kWhole && !sawEpilog_) {
+    Fail(tokens_.line(), "document ends before its <TextFlow>");
+  }
+  if (kind_ == DocumentKind::kFrameContents && !sawObject_) {
+    Fail(tokens_.line(), "document ends before its first object");
+  }
   Start();
   CloseFrame();
-  if (pageMode_) {
-    Emit("</svg>\n");
-    return;
-  }
-  // Frame contents: the picture is the objects' own bounding box.
+  FlushRun();
+  WriteHead();
+  out_.Write(body_.text.data(), body_.text.size());
+  out_.Write("</svg>\n", 7);
+}
+
+// The canvas holds everything drawn: a whole document's page and what lies
+// beyond it (a frame wider than the text column reaches out on both sides;
+// the page keeps its edge), in whole points; frame contents are their
+// objects' bounding box.
+void Previewer::WriteHead() {
+  const bool page = kind_ == DocumentKind::kWhole;
   Rect box{0, 0, 1, 1};
   if (hasBounds_) box = {minX_, minY_, maxX_ - minX_, maxY_ - minY_};
+  if (page) {
+    box = {std::floor(minX_), std::floor(minY_),
+           std::ceil(maxX_) - std::floor(minX_),
+           std::ceil(maxY_) - std::floor(minY_)};
+  }
   box.width = std::max(box.width, 1.0);
   box.height = std::max(box.height, 1.0);
   std::string head =
@@ -380,8 +435,6 @@ void Previewer::End() {
   appendAttributes(head, {{"x", box.x}, {"y", box.y}});
   head += " width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   out_.Write(head.data(), head.size());
-  out_.Write(body_.text.data(), body_.text.size());
-  out_.Write("</svg>\n", 7);
 }
 
 // ---- the page and its frame ----
@@ -391,7 +444,8 @@ void Previewer::DocumentStatement(const Statement &statement) {
   if (statement.name == "DPageSize" || statement.name == "PageSize") {
     pageWidth_ = std::max(number(statement, 0), 1.0);
     pageHeight_ = std::max(number(statement, 1), 1.0);
-    pageSeen_ = true;
+  } else if (statement.name == "TextFlow") {
+    sawEpilog_ = true;
   } else if (statement.name == "ShapeRect" && parent == "TextRect") {
     textRect_ = rect(statement);
   } else if (statement.name == "ShapeRect" && parent == "Frame") {
@@ -401,44 +455,35 @@ void Previewer::DocumentStatement(const Statement &statement) {
   }
 }
 
-// Writes the start of the picture once the first object comes: a whole
-// document is drawn as its page, frame contents are collected until their
-// bounding box is known.
+// Draws a whole document's page once the first object comes (or the end):
+// the sheet, and the text column in light dashes.
 void Previewer::Start() {
   if (started_) return;
   started_ = true;
-  pageMode_ = pageSeen_;
-  if (!pageMode_) {
-    target_ = &body_;
-    return;
-  }
-  target_ = &out_;
-  std::string head =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" "
-      "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"";
-  AppendNumber(head, pageWidth_);
-  head += "pt\" height=\"";
-  AppendNumber(head, pageHeight_);
-  head += "pt\" viewBox=\"0 0 ";
-  appendPoint(head, pageWidth_, pageHeight_);
-  head +=
-      "\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\" "
-      "stroke=\"#999999\" stroke-width=\"1\"/>\n<rect";
+  if (kind_ != DocumentKind::kWhole) return;
+  IncludeRect({0, 0, pageWidth_, pageHeight_}, 0);
+  // The sheet's edge is drawn just inside the page.
+  std::string text = "<rect";
+  appendAttributes(text, {{"x", 0.5},
+                          {"y", 0.5},
+                          {"width", std::max(pageWidth_ - 1, 0.0)},
+                          {"height", std::max(pageHeight_ - 1, 0.0)}});
+  text += " fill=\"white\" stroke=\"#999999\" stroke-width=\"1\"/>\n<rect";
   Rect column = normalised(textRect_);
-  appendAttributes(head, {{"x", column.x},
+  IncludeRect(column, 0.25);
+  appendAttributes(text, {{"x", column.x},
                           {"y", column.y},
                           {"width", column.width},
                           {"height", column.height}});
-  head +=
+  text +=
       " fill=\"none\" stroke=\"#cccccc\" stroke-width=\"0.5\" "
       "stroke-dasharray=\"3 3\"/>\n";
-  Emit(head);
+  Emit(text);
 }
 
 // The anchored frame sits below its anchor, centred in the text column.
 void Previewer::OpenFrame() {
-  if (!pageMode_ || frameOpen_) return;
+  if (kind_ != DocumentKind::kWhole || frameOpen_) return;
   bool inFrame =
       std::any_of(stack_.begin(), stack_.end(),
                   [](const Statement &s) { return s.name == "Frame"; });
@@ -446,9 +491,11 @@ void Previewer::OpenFrame() {
   frameOpen_ = true;
   Rect column = normalised(textRect_);
   Rect frame = normalised(frame_);
+  offset_ = {column.x + (column.width - frame.width) / 2 - frame.x,
+             column.y - frame.y};
+  IncludeRect(frame, 0.25);
   std::string text = "<g transform=\"translate(";
-  appendPoint(text, column.x + (column.width - frame.width) / 2 - frame.x,
-              column.y - frame.y);
+  appendPoint(text, offset_.x, offset_.y);
   text += ")\">\n<rect";
   appendAttributes(text, {{"x", frame.x},
                           {"y", frame.y},
@@ -465,6 +512,7 @@ void Previewer::CloseFrame() {
   SetGroupDepth(0);
   if (frameOpen_) Emit("</g>\n");
   frameOpen_ = false;
+  offset_ = {0, 0};
 }
 
 // Groups are nesting levels: a member of group level k lies in k <g>
@@ -479,6 +527,7 @@ void Previewer::SetGroupDepth(int depth) {
 void Previewer::BeginObject(ObjectKind kind, int line) {
   Start();
   OpenFrame();
+  sawObject_ = true;
   object_ = Object();
   object_.kind = kind;
   object_.line = line;
@@ -681,7 +730,10 @@ void Previewer::AppendPaint(std::string &out, int fill, int pen,
   out += "/>\n";
 }
 
+// Bounds are kept on the canvas: inside the open frame, moved with it.
 void Previewer::Include(double x, double y) {
+  x += offset_.x;
+  y += offset_.y;
   if (!hasBounds_) {
     minX_ = maxX_ = x;
     minY_ = maxY_ = y;
@@ -724,8 +776,46 @@ void Previewer::DrawShape(const Object &o) {
       appendAttributes(text, {{"rx", o.radius / 2}});
     }
   }
+  if (o.kind == ObjectKind::kRectangle && o.pen == kNoInk && o.fill != kNoInk) {
+    std::string paint = Paint(o.fill, o.separation);
+    AppendPaint(text, o.fill, o.pen, o);
+    AddToRun(text, r, paint);
+    return;
+  }
   AppendPaint(text, o.fill, o.pen, o);
   Emit(text);
+}
+
+void Previewer::AddToRun(const std::string &element, const Rect &r,
+                         const std::string &paint) {
+  if (run_.count > 0 && paint != run_.paint) FlushRun();
+  if (run_.count == 0) {
+    run_.paint = paint;
+    run_.element = element;
+    run_.path.clear();
+  }
+  run_.path += run_.count > 0 ? " M" : "M";
+  appendPoint(run_.path, r.x, r.y);
+  run_.path += 'h';
+  AppendNumber(run_.path, r.width);
+  run_.path += 'v';
+  AppendNumber(run_.path, r.height);
+  run_.path += 'h';
+  AppendNumber(run_.path, -r.width);
+  run_.path += 'z';
+  ++run_.count;
+}
+
+// A run of one rectangle stays a <rect>.
+void Previewer::FlushRun() {
+  if (run_.count == 0) return;
+  std::string text = run_.element;
+  if (run_.count > 1) {
+    text = "<path d=\"" + run_.path + "\" fill=\"" + run_.paint +
+           "\" stroke=\"none\"/>\n";
+  }
+  run_.count = 0;
+  target_->Write(text.data(), text.size());
 }
 
 // Arc angles are degrees clockwise from twelve o'clock, measured so that
@@ -768,11 +858,14 @@ void Previewer::DrawArc(const Object &o) {
 
 // A smoothed path is anchor, control, control, anchor, ...: one cubic curve
 // per three points after the first.
+// Open paths get square caps: the filter moves a line's ends inward by half
+// the pen, and the caps reach out by as much again, to the picture's extent.
+// A cap's corners lie up to half the pen's diagonal from the end point.
 void Previewer::DrawPoly(const Object &o) {
   if (o.points.empty()) return;
-  double margin = strokeMargin(o);
-  for (const Point &p : o.points) IncludeRect({p.x, p.y, 0, 0}, margin);
   bool closed = o.kind == ObjectKind::kPolygon;
+  double margin = strokeMargin(o) * (closed ? 1 : std::sqrt(2.0));
+  for (const Point &p : o.points) IncludeRect({p.x, p.y, 0, 0}, margin);
   size_t n = o.points.size();
   std::string text;
   if (o.smoothed && n >= 4 && (n - 1) % 3 == 0) {
@@ -792,6 +885,7 @@ void Previewer::DrawPoly(const Object &o) {
     text += "\"";
   }
   text += " stroke-linejoin=\"round\"";
+  if (!closed && o.pen != kNoInk) text += " stroke-linecap=\"square\"";
   AppendPaint(text, o.fill, o.pen, o);
   Emit(text);
 }
@@ -830,11 +924,7 @@ void Previewer::AddSpan(const std::string &codes) {
   } else {
     text += " fill=\"" + colour + "\">";
   }
-  if (font_.family == "Symbol") {
-    AppendSymbolText(text, codes);
-  } else {
-    AppendText(text, codes);
-  }
+  AppendText(text, codes, FamilyEncoding(font_.family));
   text += "</tspan>";
 }
 

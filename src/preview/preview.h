@@ -22,10 +22,11 @@ class Sink {
   virtual void Write(const char *data, size_t size) = 0;
 };
 
-// Reads the whole TOV document from `in` and writes its SVG picture to `out`
-// as the statements arrive. Returns 0; or 1 when the document cannot be read,
-// with a one-line message naming the line in `message` (the SVG written so far
-// is then incomplete).
+// Reads the whole TOV document from `in` and then writes its SVG picture to
+// `out`. Returns 0; or 1 when the document cannot be read or is not a whole
+// TOV document (one that begins with <TOVFile> and ends with its <TextFlow>)
+// nor the frame contents that -aframe writes (<Units> and objects), with a
+// one-line message naming the line in `message`; nothing is written then.
 int Preview(Source &in, Sink &out, std::string &message);
 
 }  // namespace tovpreview

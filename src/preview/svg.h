@@ -3,6 +3,7 @@
 #define PICTTOTOV_PREVIEW_SVG_H
 
 #include <string>
+#include <string_view>
 
 namespace tovpreview {
 
@@ -20,13 +21,19 @@ std::string PatternId(int ink, int separation);
 // colour on white, one bit per point, repeating every 8 points.
 std::string PatternDefinition(int ink, int separation);
 
-// Appends picture text (8-bit character codes of the Macintosh character
-// set) as UTF-8 with the XML specials escaped; control codes are dropped and
-// a tab becomes a blank.
-void AppendText(std::string &out, const std::string &codes);
+// The character sets of picture text: the Macintosh character set, and the
+// encodings of the Symbol and Zapf Dingbats fonts.
+enum class Encoding { kMacRoman, kSymbol, kDingbats };
 
-// The same for text in the Symbol family, whose letters are Greek.
-void AppendSymbolText(std::string &out, const std::string &codes);
+// The encoding of a font family's text: Symbol and Zapf Dingbats have their
+// own, every other family the Macintosh character set.
+Encoding FamilyEncoding(std::string_view family);
+
+// Appends picture text (8-bit character codes in `encoding`) as UTF-8 with
+// the XML specials escaped; control codes and codes without a character are
+// dropped and a tab becomes a blank.
+void AppendText(std::string &out, std::string_view codes,
+                Encoding encoding = Encoding::kMacRoman);
 
 // Appends an attribute value with the XML specials escaped.
 void AppendEscaped(std::string &out, const std::string &text);

@@ -36,8 +36,9 @@ class GrowableBuffer {
 
   // Makes room for at least `count` elements, keeping those held. The block
   // at least doubles, so that growing one element at a time costs time in
-  // proportion to the elements. False when the memory can't be had (after
-  // the handler, if it returns); the block is then as it was.
+  // proportion to the elements (or grows to just `count` when twice the
+  // block can't be had). False when the memory can't be had (after the
+  // handler, if it returns); the block is then as it was.
   bool Reserve(uint32_t count) {
     if (count <= capacity_ && data_ != nullptr) return true;
     constexpr uint32_t kMost = kVokMaxAlloc / sizeof(T);
@@ -46,6 +47,10 @@ class GrowableBuffer {
     if (grown < count) grown = count;
     if (grown == 0) grown = 1;
     void *block = V_Realloc(data_, grown * uint32_t{sizeof(T)}, 0);
+    if (block == nullptr && grown > count && count > 0) {
+      grown = count;  // the doubled block can't be had: just what is asked
+      block = V_Realloc(data_, grown * uint32_t{sizeof(T)}, 0);
+    }
     if (block == nullptr) return noMemory();
     data_ = static_cast<T *>(block);
     capacity_ = grown;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "runtime/buffer.h"
 #include "runtime/vok.h"
 
 namespace {
@@ -315,15 +316,9 @@ int32_t outs(void *sinkArgument, const char *text, int32_t length) {
 
 // The conversion buffer of one call: 256 bytes on the stack at first; only
 // %s enlarges it, and the enlarged buffer serves the rest of the call.
-// (Released by hand, as the pieces are flushed by hand: without destructors
-// the engine needs no unwinding support from the C++ runtime library.)
 class ConversionBuffer {
  public:
   ConversionBuffer() = default;
-  void Release() {
-    if (data_ != local_) V_Free(data_);
-    data_ = local_;
-  }
   ConversionBuffer(const ConversionBuffer &) = delete;
   ConversionBuffer &operator=(const ConversionBuffer &) = delete;
 
@@ -332,16 +327,15 @@ class ConversionBuffer {
   // Makes room for need bytes; false if the memory could not be had.
   bool Reserve(int32_t need) {
     if (need <= size_) return true;
-    void *grown =
-        data_ == local_ ? V_Alloc(need, 0) : V_Realloc(data_, need, 0);
-    if (grown == nullptr) return false;
-    data_ = static_cast<char *>(grown);
+    if (!heap_.Reserve(static_cast<uint32_t>(need))) return false;
+    data_ = heap_.data();
     size_ = need;
     return true;
   }
 
  private:
   char local_[kOutputSize];
+  GrowableBuffer<char> heap_;
   char *data_ = local_;
   int32_t size_ = kOutputSize;
 };
@@ -680,7 +674,6 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
     VokPrintToStream(buffer.data(), buffer.size(), spec, length, &ap);
     pieces.Put(buffer.data(), xstrnlen(buffer.data(), buffer.size()));
   }
-  buffer.Release();
   va_end(ap);
   return static_cast<int32_t>(pieces.Total());
 }

@@ -9,12 +9,12 @@
 
 #include "base/home.h"
 #include "base/messages.h"
-#include "text/text.h"
 
 namespace {
 
-// Family names as the text writer holds them: 63 bytes and a NUL.
-constexpr int kFamilySize = 64;
+// Picture font numbers the table has slots for: 0 to kFontSlots - 1.
+constexpr int kFontSlots = 40;
+
 constexpr int kCharacterCodes = 256;
 
 // The file's name, and the room the places it is looked for are built in.
@@ -31,13 +31,19 @@ struct FontTableEntry {
   CharMapEntry *charmap;  // 256 entries, possibly shared with other slots
 };
 
-// One slot per picture font number 0 to 39, each allocated on its own.
-FontTableEntry **FontTable = nullptr;
-// The slot that character and SameAs entries apply to; -1 before any font
-// entry, and possibly out of range after one.
-int32_t currentfont = -1;
-// The configuration file, open for the rest of the run.
-Channel *FontFile = nullptr;
+// The table and its builder's state. The table is built on the first lookup
+// and kept for the process: every picture it converts has the same file.
+struct FontTableState {
+  // One slot per picture font number 0 to 39, each allocated on its own.
+  FontTableEntry **FontTable = nullptr;
+  // The slot that character and SameAs entries apply to; -1 before any font
+  // entry, and possibly out of range after one.
+  int32_t currentfont = -1;
+  // Set until the table is built.
+  int firsttime = 1;
+};
+
+FontTableState fonts;
 
 bool isFontSlot(int32_t number) { return number >= 0 && number < kFontSlots; }
 
@@ -70,17 +76,17 @@ FILE *tryPath(const char *candidate, char *lastTried) {
 // ---------------------------------------------------------------------------
 
 void applyFontEntry(const FontFileEntry &entry) {
-  currentfont = entry.number;
-  if (!isFontSlot(currentfont)) return;
-  FontTableEntry *slot = FontTable[currentfont];
+  fonts.currentfont = entry.number;
+  if (!isFontSlot(fonts.currentfont)) return;
+  FontTableEntry *slot = fonts.FontTable[fonts.currentfont];
   if (slot->name != nullptr) V_Free(slot->name);
   slot->name = copyText(entry.name, kFamilySize - 1);
 }
 
 void applyCharacterEntry(const FontFileEntry &entry) {
-  if (!isFontSlot(currentfont)) return;
+  if (!isFontSlot(fonts.currentfont)) return;
   if (entry.number < 0 || entry.number >= kCharacterCodes) return;
-  FontTableEntry *slot = FontTable[currentfont];
+  FontTableEntry *slot = fonts.FontTable[fonts.currentfont];
   if (slot->charmap == nullptr)
     slot->charmap = static_cast<CharMapEntry *>(
         FontConfigAlloc(kCharacterCodes, sizeof(CharMapEntry)));
@@ -92,32 +98,33 @@ void applyCharacterEntry(const FontFileEntry &entry) {
 // True when a slot other than `except` points to `map`.
 bool mapShared(const CharMapEntry *map, int32_t except) {
   for (int32_t i = 0; i < kFontSlots; ++i)
-    if (i != except && FontTable[i]->charmap == map) return true;
+    if (i != except && fonts.FontTable[i]->charmap == map) return true;
   return false;
 }
 
 // The current slot takes the character map of another; a map that only it
 // held is freed.
 void applySameAsEntry(const FontFileEntry &entry) {
-  if (!isFontSlot(currentfont) || !isFontSlot(entry.number)) return;
-  CharMapEntry *shared = FontTable[entry.number]->charmap;
-  FontTableEntry *slot = FontTable[currentfont];
+  if (!isFontSlot(fonts.currentfont) || !isFontSlot(entry.number)) return;
+  CharMapEntry *shared = fonts.FontTable[entry.number]->charmap;
+  FontTableEntry *slot = fonts.FontTable[fonts.currentfont];
   if (shared == nullptr || slot->charmap == shared) return;
-  if (slot->charmap != nullptr && !mapShared(slot->charmap, currentfont))
+  if (slot->charmap != nullptr && !mapShared(slot->charmap, fonts.currentfont))
     V_Free(slot->charmap);
   slot->charmap = shared;
 }
 
 // Builds the table; without a configuration file it stays empty.
 void initFontTable() {
-  FontTable = static_cast<FontTableEntry **>(
+  fonts.FontTable = static_cast<FontTableEntry **>(
       FontConfigAlloc(kFontSlots, sizeof(FontTableEntry *)));
   for (int i = 0; i < kFontSlots; ++i)
-    FontTable[i] = static_cast<FontTableEntry *>(
+    fonts.FontTable[i] = static_cast<FontTableEntry *>(
         FontConfigAlloc(1, sizeof(FontTableEntry)));
-  FontFile = GetFontFile();
-  if (FontFile == nullptr) return;
-  InitParser(FontFile);
+  // The file stays open for the rest of the process.
+  Channel *file = GetFontFile();
+  if (file == nullptr) return;
+  InitParser(file);
   FontFileEntry entry;
   while (GetFontFileEntry(&entry) == 0) {
     switch (entry.type) {
@@ -184,12 +191,11 @@ Channel *GetFontFile() {
 // read on the first call.
 const char *FontFamilyAndCode(uint16_t font, unsigned char code,
                               unsigned char *codeOut) {
-  static int firsttime = 1;
-  if (firsttime != 0) {
+  if (fonts.firsttime != 0) {
     initFontTable();
-    firsttime = 0;
+    fonts.firsttime = 0;
   }
-  const FontTableEntry *slot = FontTable[font < kFontSlots ? font : 0];
+  const FontTableEntry *slot = fonts.FontTable[font < kFontSlots ? font : 0];
   if (code == 0) return slot->name;
   const CharMapEntry *mapped =
       slot->charmap != nullptr ? &slot->charmap[code] : nullptr;

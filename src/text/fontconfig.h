@@ -1,6 +1,6 @@
 // The font-mapping file "pictfonts.cfg": finding it, its scanner and parser,
 // and the entries they hand to the font table. Private to the text subsystem
-// (and its tests); the rest of the filter asks GetFontandCode in text.h.
+// (and its tests).
 #ifndef PICTTOTOV_TEXT_FONTCONFIG_H
 #define PICTTOTOV_TEXT_FONTCONFIG_H
 
@@ -8,8 +8,9 @@
 
 #include "runtime/vok.h"
 
-// Picture font numbers the table has slots for: 0 to kFontSlots - 1.
-constexpr int kFontSlots = 40;
+// Size of a family-name buffer of the text writer and the font table: 63
+// bytes and a NUL.
+constexpr int kFamilySize = 64;
 // Size of the parser's family-name buffer `torvafont`, with its NUL.
 constexpr int kParserNameSize = 120;
 
@@ -26,26 +27,6 @@ struct FontFileEntry {
   int32_t code;                // target character code (character entry)
 };
 
-// Token kinds returned by yylex; 0 is the end of the input.
-enum FontToken : int {
-  kTokenEnd = 0,
-  kTokenNumber = 257,    // decimal digits
-  kTokenCharCode = 258,  // \x and two hexadecimal digits
-  kTokenSameAs = 259,    // the word SameAs
-  kTokenString = 260,    // a quoted name of letters, digits, _ and space
-};
-
-// The value of the token yylex returned last: `number` for a number or a
-// character code; `text` (valid until the next yylex) for a string.
-struct FontTokenValue {
-  int32_t number;
-  const char *text;
-};
-extern FontTokenValue yylval;
-
-// Set once the file has no further entries (or the parser gave up).
-extern int FileGone;
-
 // A zero-filled block of count * size bytes; out of memory is fatal.
 void *FontConfigAlloc(uint32_t count, uint32_t size);
 
@@ -55,18 +36,20 @@ Channel *GetFontFile();
 // Makes `channel` the scanner's input and allocates the parser's name buffer.
 void InitParser(Channel *channel);
 // Reads the next entry; 0 when one was read, -1 when there are no more.
+// Entries the parser abandons are dropped, with a message on standard error.
 int GetFontFileEntry(FontFileEntry *entry);
-// Parses one entry: 0 when it (or the end) was accepted, 1 when abandoned.
-int yyparse();
-// The next token kind; 0 at the end of the input (and at a NUL byte).
-int yylex();
-// Reports a parser message on standard error.
-void yyerror(const char *text);
 
 // What GetFontandCode does without the copy: the family it would leave in
 // its name buffer (null: the buffer stays as it was) and the code to write.
-// Family texts stay in place for the whole run.
+// Family texts stay in place for the process.
 const char *FontFamilyAndCode(uint16_t font, unsigned char code,
                               unsigned char *codeOut);
+
+// The font mapping: the family (into `name`, a 64-byte buffer, left as it
+// was when the font has none) and the code to write for character `code` of
+// picture font `font`. Code 0 asks for the family only; *codeOut is then not
+// written. The configuration file is read on the first call.
+void GetFontandCode(uint16_t font, unsigned char code, char *name,
+                    unsigned char *codeOut);
 
 #endif  // PICTTOTOV_TEXT_FONTCONFIG_H

@@ -8,69 +8,93 @@
 
 #include "base/conversion.h"
 #include "base/messages.h"
+#include "runtime/buffer.h"
 #include "text/fontconfig.h"
-
-FontTokenValue yylval = {0, nullptr};
-int FileGone = 0;
 
 namespace {
 
+// Token kinds returned by yylex; 0 is the end of the input.
+enum FontToken : int {
+  kTokenEnd = 0,
+  kTokenNumber = 257,    // decimal digits
+  kTokenCharCode = 258,  // \x and two hexadecimal digits
+  kTokenSameAs = 259,    // the word SameAs
+  kTokenString = 260,    // a quoted name of letters, digits, _ and space
+};
+
+// The value of the token yylex returned last: `number` for a number or a
+// character code; `text` (valid until the next yylex) for a string.
+struct FontTokenValue {
+  int32_t number;
+  const char *text;
+};
+
+// The scanner's and the parser's state. The configuration file is read once
+// a process, so it is never reset.
+struct ParserState {
+  // Input: a push-back stack in front of the channel. Bytes read back, the
+  // next one on top; a 0 stands for the end of the input (or a NUL byte)
+  // read back.
+  Channel *ScannerInput = nullptr;
+  GrowableBuffer<unsigned char> PushBack{FatalNoMemory};
+  uint32_t PushBackCount = 0;
+  // Position in the input of the byte GetChar hands out next, counting
+  // bytes read back as not yet read.
+  int64_t InputPosition = 0;
+
+  // The bytes of the match being tried, NUL-terminated once it is taken.
+  GrowableBuffer<unsigned char> Token{FatalNoMemory};
+  // A comment tried from DoomedFrom ran into the end of the input at
+  // DoomedTo without a newline: no "#" in between can begin a comment
+  // either, so it is passed on without trying again (which would take
+  // quadratic time).
+  int64_t DoomedFrom = 0;
+  int64_t DoomedTo = 0;
+  FontTokenValue yylval = {0, nullptr};
+
+  // What the parser's actions leave for GetFontFileEntry.
+  int32_t pictfontindex = 0;
+  int32_t pictchar = 0;
+  int32_t torvachar = 0;
+  int32_t sameasnumber = 0;
+  char *torvafont = nullptr;  // kParserNameSize bytes once the parser starts
+  int32_t Type = 0;
+  // Set once the file has no further entries (or the parser gave up).
+  int FileGone = 0;
+};
+
+ParserState parser;
+
 // ---------------------------------------------------------------------------
-// Input: a push-back stack in front of the channel
+// Input
 // ---------------------------------------------------------------------------
-
-Channel *ScannerInput = nullptr;
-int yylineno = 1;
-
-// Bytes read back, the next one on top. A 0 stands for the end of the input
-// (or a NUL byte) read back.
-unsigned char *PushBack = nullptr;
-uint32_t PushBackCount = 0;
-uint32_t PushBackSize = 0;
-
-// Position in the input of the byte GetChar hands out next, counting bytes
-// read back as not yet read.
-int64_t InputPosition = 0;
-
-// Grows *buffer to hold at least `needed` bytes; out of memory is fatal.
-void reserve(unsigned char *&buffer, uint32_t &size, uint32_t needed) {
-  if (needed <= size) return;
-  if (needed > kVokMaxAlloc) Fatal(kMsgNoMemory);
-  uint32_t grown = size < 64 ? 64 : size;
-  while (grown < needed) grown = grown > kVokMaxAlloc / 2 ? needed : grown * 2;
-  void *block = V_Realloc(buffer, grown, 0);
-  if (block == nullptr) Fatal(kMsgNoMemory);
-  buffer = static_cast<unsigned char *>(block);
-  size = grown;
-}
 
 // The next byte, 0 at the end of the input or at a NUL byte.
 int GetChar() {
   unsigned char byte = 0;
-  if (PushBackCount > 0) {
-    byte = PushBack[--PushBackCount];
-  } else if (V_ChannelRead(&byte, 1, 1, ScannerInput) != 1) {
+  if (parser.PushBackCount > 0) {
+    byte = parser.PushBack.data()[--parser.PushBackCount];
+  } else if (V_ChannelRead(&byte, 1, 1, parser.ScannerInput) != 1) {
     byte = 0;
   }
-  ++InputPosition;
-  if (byte == '\n') ++yylineno;
+  ++parser.InputPosition;
   return static_cast<signed char>(byte);
 }
 
-// Reads back `count` bytes, so that GetChar hands out bytes[0] first.
+// Reads back `count` bytes, so that GetChar hands out bytes[0] first. Out of
+// memory is fatal.
 void unread(const unsigned char *bytes, uint32_t count) {
-  reserve(PushBack, PushBackSize, PushBackCount + count);
-  for (uint32_t i = count; i > 0; --i) {
-    PushBack[PushBackCount++] = bytes[i - 1];
-    if (bytes[i - 1] == '\n') --yylineno;  // counted again when read again
-  }
-  InputPosition -= count;
+  parser.PushBack.Reserve(parser.PushBackCount + count);
+  unsigned char *pushBack = parser.PushBack.data();
+  for (uint32_t i = count; i > 0; --i)
+    pushBack[parser.PushBackCount++] = bytes[i - 1];
+  parser.InputPosition -= count;
 }
 
 // A byte that begins no token goes to standard output, or to standard error
 // while the document itself is being written to standard output.
 void PutChar(int c) {
-  static Channel errorChannel;
+  Channel errorChannel;
   auto byte = static_cast<unsigned char>(c);
   Channel *destination = nullptr;  // standard output
   if (outputFP != nullptr && outputFP->stream == stdout) {
@@ -170,30 +194,20 @@ constexpr std::array<Kind, kStates> buildAccepting() {
 
 constexpr std::array<Kind, kStates> kAccepting = buildAccepting();
 
-// The bytes of the match being tried, NUL-terminated once it is taken.
-unsigned char *Token = nullptr;
-uint32_t TokenSize = 0;
-
-// A comment tried from DoomedFrom ran into the end of the input at DoomedTo
-// without a newline: no "#" in between can begin a comment either, so it is
-// passed on without trying again (which would take quadratic time).
-int64_t DoomedFrom = 0;
-int64_t DoomedTo = 0;
-
 // The longest token at the input position: its kind and length. Every byte
 // read beyond it is read back; kNone leaves the first byte taken.
 Kind longestMatch(uint32_t &length) {
-  int64_t start = InputPosition;
+  int64_t start = parser.InputPosition;
   uint32_t read = 0;
   Kind kind = Kind::kNone;
   length = 1;
   uint8_t state = kStart;
   for (;;) {
     auto c = static_cast<unsigned char>(GetChar());
-    reserve(Token, TokenSize, read + 2);
-    Token[read++] = c;
-    bool doomed =
-        state == kStart && c == '#' && start >= DoomedFrom && start < DoomedTo;
+    parser.Token.Reserve(read + 2);
+    parser.Token.data()[read++] = c;
+    bool doomed = state == kStart && c == '#' && start >= parser.DoomedFrom &&
+                  start < parser.DoomedTo;
     state = doomed ? uint8_t{kDead} : kNext[state][c];
     if (state == kDead) break;
     if (kAccepting[state] != Kind::kNone) {
@@ -201,43 +215,44 @@ Kind longestMatch(uint32_t &length) {
       length = read;
     }
   }
-  if (kind == Kind::kNone && Token[0] == '#' && Token[read - 1] == 0) {
-    DoomedFrom = start;
-    DoomedTo = InputPosition - 1;
+  unsigned char *token = parser.Token.data();
+  if (kind == Kind::kNone && token[0] == '#' && token[read - 1] == 0) {
+    parser.DoomedFrom = start;
+    parser.DoomedTo = parser.InputPosition - 1;
   }
   // A comment's newline belongs to the blanks after it.
   if (kind == Kind::kComment) --length;
-  unread(Token + length, read - length);
-  Token[length] = '\0';
+  unread(token + length, read - length);
+  token[length] = '\0';
   return kind;
 }
 
-}  // namespace
-
+// The next token kind; 0 at the end of the input (and at a NUL byte).
 int yylex() {
   for (;;) {
     uint32_t length = 0;
     Kind kind = longestMatch(length);
-    const char *text = reinterpret_cast<const char *>(Token);
+    unsigned char *token = parser.Token.data();
+    const char *text = reinterpret_cast<const char *>(token);
     switch (kind) {
       case Kind::kNone:
-        if (Token[0] == 0) return kTokenEnd;
-        PutChar(Token[0]);
+        if (token[0] == 0) return kTokenEnd;
+        PutChar(token[0]);
         break;
       case Kind::kBlanks:
       case Kind::kComment:
         break;
       case Kind::kNumber:
-        V_Sscanf(text, "%ld", &yylval.number);
+        V_Sscanf(text, "%ld", &parser.yylval.number);
         return kTokenNumber;
       case Kind::kCode:
-        V_Sscanf(text + 2, "%lx", &yylval.number);
+        V_Sscanf(text + 2, "%lx", &parser.yylval.number);
         return kTokenCharCode;
       case Kind::kSameAs:
         return kTokenSameAs;
       case Kind::kString:
-        Token[length - 1] = '\0';
-        yylval.text = text + 1;
+        token[length - 1] = '\0';
+        parser.yylval.text = text + 1;
         return kTokenString;
     }
   }
@@ -247,18 +262,8 @@ int yylex() {
 // Parser
 // ---------------------------------------------------------------------------
 
-namespace {
-
-// What the parser's actions leave for GetFontFileEntry.
-int32_t pictfontindex = 0;
-int32_t pictchar = 0;
-int32_t torvachar = 0;
-int32_t sameasnumber = 0;
-char *torvafont = nullptr;
-int32_t Type = 0;
-
 void clearName() {
-  if (torvafont != nullptr) torvafont[0] = '\0';
+  if (parser.torvafont != nullptr) parser.torvafont[0] = '\0';
 }
 
 // Grammar symbols: the terminals, then "other" for a token no entry takes.
@@ -343,28 +348,28 @@ constexpr uint32_t kStackDepth = 4;
 void reduceAction(Rule rule, const int32_t *value) {
   switch (rule) {
     case kFontRule:
-      pictfontindex = value[0];
-      Type = kFontEntry;
+      parser.pictfontindex = value[0];
+      parser.Type = kFontEntry;
       break;
     case kNamedCharRule:
-      pictchar = value[0];
-      torvachar = value[2];
-      Type = kCharacterEntry;
+      parser.pictchar = value[0];
+      parser.torvachar = value[2];
+      parser.Type = kCharacterEntry;
       break;
     case kCharRule:
-      pictchar = value[0];
-      torvachar = value[1];
-      Type = kCharacterEntry;
+      parser.pictchar = value[0];
+      parser.torvachar = value[1];
+      parser.Type = kCharacterEntry;
       clearName();
       break;
     case kSameAsRule:
-      sameasnumber = value[1];
-      Type = kSameAsEntry;
+      parser.sameasnumber = value[1];
+      parser.Type = kSameAsEntry;
       clearName();
       break;
     case kStringRule:
     case kEndRule:
-      FileGone = 1;
+      parser.FileGone = 1;
       break;
     case kNoRule:
       break;
@@ -378,21 +383,21 @@ struct ParseStack {
   uint32_t depth;
 };
 
-}  // namespace
-
+// Reports a parser message on standard error.
 void yyerror(const char *text) {
   char message[256];
   V_Snprintf(message, static_cast<int32_t>(sizeof message), "%s!!!!!\n", text);
   V_Warning(message);
 }
 
-// Parses one entry from an empty stack and no look-ahead. A token no entry
-// can take is consumed with the entry it stands in, which is dropped.
+// Parses one entry from an empty stack and no look-ahead: 0 when it (or the
+// end) was accepted, 1 when abandoned. A token no entry can take is consumed
+// with the entry it stands in, which is dropped.
 int yyparse() {
   auto *stack = static_cast<ParseStack *>(V_Alloc(sizeof(ParseStack), 0));
   if (stack == nullptr) {
     yyerror("out of memory");
-    FileGone = 1;  // the next call would fail the same way
+    parser.FileGone = 1;  // the next call would fail the same way
     return 1;
   }
   stack->depth = 1;
@@ -416,43 +421,44 @@ int yyparse() {
       break;
     }
     if (symbol == kStringSym)
-      V_StrCpyN(torvafont, yylval.text, kParserNameSize);
-    stack->value[stack->depth] = yylval.number;
+      V_StrCpyN(parser.torvafont, parser.yylval.text, kParserNameSize);
+    stack->value[stack->depth] = parser.yylval.number;
     stack->state[stack->depth++] = next;
   }
   V_Free(stack);
   return result;
 }
 
+}  // namespace
+
 // Starts the scanner on `channel` with nothing read back.
 void InitParser(Channel *channel) {
-  ScannerInput = channel;
-  PushBackCount = 0;
-  yylineno = 1;
-  FileGone = 0;
-  if (torvafont == nullptr)
-    torvafont = static_cast<char *>(FontConfigAlloc(1, kParserNameSize));
+  parser.ScannerInput = channel;
+  parser.PushBackCount = 0;
+  parser.FileGone = 0;
+  if (parser.torvafont == nullptr)
+    parser.torvafont = static_cast<char *>(FontConfigAlloc(1, kParserNameSize));
   clearName();
 }
 
 // Entries the parser abandons are dropped; the next one is read instead.
 int GetFontFileEntry(FontFileEntry *entry) {
-  while (FileGone == 0 && yyparse() != 0) {
+  while (parser.FileGone == 0 && yyparse() != 0) {
   }
-  if (FileGone != 0) return -1;
-  entry->type = Type;
-  switch (Type) {
+  if (parser.FileGone != 0) return -1;
+  entry->type = parser.Type;
+  switch (parser.Type) {
     case kFontEntry:
-      entry->number = pictfontindex;
-      V_StrCpyN(entry->name, torvafont, kParserNameSize);
+      entry->number = parser.pictfontindex;
+      V_StrCpyN(entry->name, parser.torvafont, kParserNameSize);
       break;
     case kCharacterEntry:
-      entry->number = pictchar;
-      V_StrCpyN(entry->name, torvafont, kParserNameSize);
-      entry->code = torvachar;
+      entry->number = parser.pictchar;
+      V_StrCpyN(entry->name, parser.torvafont, kParserNameSize);
+      entry->code = parser.torvachar;
       break;
     case kSameAsEntry:
-      entry->number = sameasnumber;
+      entry->number = parser.sameasnumber;
       break;
   }
   return 0;

@@ -7,9 +7,8 @@
 
 #include "base/conversion.h"
 #include "graphics/graphics.h"
+#include "text/lines.h"
 #include "text/text.h"
-
-int InRotatedText = 0;
 
 namespace {
 
@@ -17,90 +16,91 @@ namespace {
 constexpr int32_t kJustifyCenter = 2;
 constexpr int32_t kJustifyRight = 4;
 
-int32_t TextAngle = 0;  // degrees, as the Angle statement carries it
-int32_t Justification = 0;
-float TextDeltaX = 0.0f;  // offset of the centre from the first run's origin
-float TextDeltaY = 0.0f;
-float TextRotateX = 0.0f;  // the rotation centre, in points
-float TextRotateY = 0.0f;
-int TextRotateSetOrigin = 0;  // set: the next run fixes the centre
-int FirstTime = 1;            // 0 while a rotated TextLine is open
+struct RotatedTextState {
+  int InRotatedText = 0;  // set between a text-begin and a text-end comment
+  int32_t TextAngle = 0;  // degrees, as the Angle statement carries it
+  int32_t Justification = 0;
+  float TextDeltaX = 0.0f;  // offset of the centre from the first run's origin
+  float TextDeltaY = 0.0f;
+  float TextRotateX = 0.0f;  // the rotation centre, in points
+  float TextRotateY = 0.0f;
+  int TextRotateSetOrigin = 0;  // set: the next run fixes the centre
+  int FirstTime = 1;            // 0 while a rotated TextLine is open
+};
+
+RotatedTextState rotated;
 
 // Closes a rotated TextLine that is still open.
 void endRotatedTextLine() {
-  if (FirstTime == 0) {
+  if (rotated.FirstTime == 0) {
     V_Printf(outputFP, "'>\n");
     V_Printf(outputFP, "> # end of rotated textline\n\n");
   }
-  FirstTime = 1;
+  rotated.FirstTime = 1;
 }
 
 }  // namespace
 
+const int &InRotatedText = rotated.InRotatedText;
+
 void ResetRotatedText() {
-  FirstTime = 1;
-  InRotatedText = 0;
+  rotated.FirstTime = 1;
+  rotated.InRotatedText = 0;
 }
 
-void ResetRotatedTextState() {
-  ResetRotatedText();
-  TextAngle = 0;
-  Justification = 0;
-  TextDeltaX = TextDeltaY = 0.0f;
-  TextRotateX = TextRotateY = 0.0f;
-  TextRotateSetOrigin = 0;
-}
+void ResetRotatedTextState() { rotated = RotatedTextState{}; }
 
 void InitRotatedText(int32_t angle, int32_t justification) {
-  TextAngle = angle;
-  Justification = justification;
-  TextDeltaX = 0.0f;
-  TextDeltaY = 0.0f;
-  FirstTime = 1;
-  InRotatedText = 1;
-  TextRotateSetOrigin = 1;
+  rotated.TextAngle = angle;
+  rotated.Justification = justification;
+  rotated.TextDeltaX = 0.0f;
+  rotated.TextDeltaY = 0.0f;
+  rotated.FirstTime = 1;
+  rotated.InRotatedText = 1;
+  rotated.TextRotateSetOrigin = 1;
 }
 
 void InitRotatedTextOffset(double dx, double dy) {
-  TextDeltaX = static_cast<float>(dx);
-  TextDeltaY = static_cast<float>(dy);
+  rotated.TextDeltaX = static_cast<float>(dx);
+  rotated.TextDeltaY = static_cast<float>(dy);
 }
 
 void EndRotatedText() {
   endRotatedTextLine();
-  InRotatedText = 0;
-  TextAngle = 0;
+  rotated.InRotatedText = 0;
+  rotated.TextAngle = 0;
 }
 
 // The run is placed by its distance from the centre along the line (d, by
 // the justification) and across it (dy), turned by the angle: the terms in
 // double precision from single-precision values, the result in single.
 void dumprotatedtext(float ox, float oy, const unsigned char *text) {
-  if (TextRotateSetOrigin) {
-    TextRotateX = ox + TextDeltaX;
-    TextRotateY = oy + TextDeltaY;
-    TextRotateSetOrigin = 0;
+  if (rotated.TextRotateSetOrigin) {
+    rotated.TextRotateX = ox + rotated.TextDeltaX;
+    rotated.TextRotateY = oy + rotated.TextDeltaY;
+    rotated.TextRotateSetOrigin = 0;
   }
-  float dy = oy - TextRotateY;
-  float d = ox - TextRotateX;
+  float dy = oy - rotated.TextRotateY;
+  float d = ox - rotated.TextRotateX;
   const char *alignment = "Left";
-  if (Justification == kJustifyCenter) {
+  if (rotated.Justification == kJustifyCenter) {
     alignment = "Center";
     d = 0.0f;
-  } else if (Justification == kJustifyRight) {
+  } else if (rotated.Justification == kJustifyRight) {
     alignment = "Right";
-    d = -(ox - TextRotateX);
+    d = -(ox - rotated.TextRotateX);
   }
   V_Printf(outputFP, "\t<TLAlignment %s>\n", alignment);
-  V_Printf(outputFP, "\t<Angle %d>\n", TextAngle);
+  V_Printf(outputFP, "\t<Angle %d>\n", rotated.TextAngle);
   float r = static_cast<float>(
-      static_cast<double>(static_cast<float>(TextAngle) / 180.0f) * M_PI);
+      static_cast<double>(static_cast<float>(rotated.TextAngle) / 180.0f) *
+      M_PI);
   double cosR = std::cos(static_cast<double>(r));
   double sinR = std::sin(static_cast<double>(r));
-  float x = static_cast<float>(static_cast<double>(TextRotateX) +
+  float x = static_cast<float>(static_cast<double>(rotated.TextRotateX) +
                                static_cast<double>(d) * cosR +
                                static_cast<double>(dy) * sinR);
-  float y = static_cast<float>(static_cast<double>(TextRotateY) -
+  float y = static_cast<float>(static_cast<double>(rotated.TextRotateY) -
                                static_cast<double>(d) * sinR +
                                static_cast<double>(dy) * cosR);
   V_Printf(outputFP, "\t<TLOrigin %.3f %.3f>\n", static_cast<double>(x),
@@ -108,6 +108,6 @@ void dumprotatedtext(float ox, float oy, const unsigned char *text) {
   DumpFontState(0);
   V_Printf(outputFP, "\t<String `");
   WriteSubstring(text);
-  FirstTime = 0;
+  rotated.FirstTime = 0;
   endRotatedTextLine();
 }

@@ -11,10 +11,10 @@
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 #include "text/fontconfig.h"
+#include "text/lines.h"
 
 namespace {
 
-constexpr size_t kFamilySize = 64;
 constexpr uint16_t kDefaultTextSize = 12;
 
 // Face statements of the face bits 0 to 4; bits 5 and 6 (condense, extend)
@@ -22,29 +22,33 @@ constexpr uint16_t kDefaultTextSize = 12;
 constexpr std::array<const char *, 5> styleName = {
     "FBold", "FItalic", "FUnderline", "FOutline", "FShadow"};
 
-// The text state of the picture.
-uint16_t TextFont = 0;
-unsigned char TextFace = 0;
-uint16_t TextSize = 0;
-int16_t CurrentTextX = 0;
-int16_t CurrentTextY = 0;
+struct TextState {
+  // The text state of the picture.
+  uint16_t TextFont = 0;
+  unsigned char TextFace = 0;
+  uint16_t TextSize = 0;
+  int16_t CurrentTextX = 0;
+  int16_t CurrentTextY = 0;
 
-// The family of the text being written, and what the last Font statement
-// held, so that a Font statement is written only when something changed.
-char TorvaFont[kFamilySize] = "Times";
-char lastTorvaFont[kFamilySize] = "";
-uint16_t lastTextSize = 0;
-unsigned char lastTextFace = 0;
-unsigned char lastPenSep = 0;
+  // The family of the text being written, and what the last Font statement
+  // held, so that a Font statement is written only when something changed.
+  char TorvaFont[kFamilySize] = "Times";
+  char lastTorvaFont[kFamilySize] = "";
+  uint16_t lastTextSize = 0;
+  unsigned char lastTextFace = 0;
+  unsigned char lastPenSep = 0;
+};
+
+TextState state;
 
 void textmoveto(int16_t x, int16_t y) {
-  CurrentTextX = x;
-  CurrentTextY = y;
+  state.CurrentTextX = x;
+  state.CurrentTextY = y;
 }
 
 void GetCurrentTextPosition(int16_t *x, int16_t *y) {
-  *x = CurrentTextX;
-  *y = CurrentTextY;
+  *x = state.CurrentTextX;
+  *y = state.CurrentTextY;
 }
 
 // Moves the pen and the text position by the same offsets; the sums wrap
@@ -64,18 +68,6 @@ void moveBoth(int dh, int dv) {
 // number of bytes before the text).
 void AdjustByteBoundary(int count, int flag) {
   if (Version == 2 && (count + flag) % 2 != 0) PictSkip(1);
-}
-
-// Reads the count byte and the run of text behind it, then the pad byte of
-// a version 2 picture, and writes the run at the text position.
-void readAndDumpText(int padFlag) {
-  unsigned char text[256];
-  unsigned char count = 0;
-  ReadByte(&count);
-  ReadString(text, count);
-  AdjustByteBoundary(count, padFlag);
-  text[count] = '\0';
-  dumptext(CurrentTextX, CurrentTextY, text);
 }
 
 // The characters of a String statement gathered for one write: a run has
@@ -118,12 +110,13 @@ void addCode(unsigned char code, StringPiece *piece) {
 // Whether the family, size, face or separation differs from the last Font
 // statement.
 bool fontStateChanged() {
-  if (TextSize != lastTextSize || TextFace != lastTextFace ||
-      Drawing.PenSep != lastPenSep)
+  if (state.TextSize != state.lastTextSize ||
+      state.TextFace != state.lastTextFace ||
+      Drawing.PenSep != state.lastPenSep)
     return true;
   for (size_t i = 0;; ++i) {
-    if (TorvaFont[i] != lastTorvaFont[i]) return true;
-    if (TorvaFont[i] == '\0') return false;
+    if (state.TorvaFont[i] != state.lastTorvaFont[i]) return true;
+    if (state.TorvaFont[i] == '\0') return false;
   }
 }
 
@@ -131,28 +124,75 @@ bool fontStateChanged() {
 void dumpFaceChanges() {
   for (size_t bit = 0; bit < styleName.size(); ++bit) {
     unsigned mask = 1u << bit;
-    if (((TextFace ^ lastTextFace) & mask) == 0) continue;
+    if (((state.TextFace ^ state.lastTextFace) & mask) == 0) continue;
     V_Printf(outputFP, "\t\t<%s ", styleName[bit]);
-    V_Printf(outputFP, (TextFace & mask) != 0 ? "Yes>\n" : "No>\n");
+    V_Printf(outputFP, (state.TextFace & mask) != 0 ? "Yes>\n" : "No>\n");
   }
+}
+
+void DumpTextState() {
+  if (Drawing.GroupID != 0)
+    V_Printf(outputFP, "\t<GroupID %hd>\n", Drawing.GroupID);
+}
+
+// The String statement of a run, after the Font statement of the current
+// font's family if one is due. The string opens with a backquote and closes
+// with a straight quote.
+void WriteString(const unsigned char *text) {
+  unsigned char unused = 0;
+  GetFontandCode(state.TextFont, 0, state.TorvaFont, &unused);
+  DumpFontState(0);
+  V_Printf(outputFP, "\t<String `");
+  WriteSubstring(text);
+  V_Printf(outputFP, "'>\n");
+}
+
+// One run as a TextLine. The origin is the text position moved by the
+// picture's origin and scaled; inside a rotated-text bracket the rotated
+// writer takes over from there.
+void dumptext(int x, int y, const unsigned char *text) {
+  V_Printf(outputFP, "<TextLine\n");
+  DumpTextState();
+  float ox = static_cast<float>(x + Drawing.OriginX) * Drawing.ScaleFactor;
+  float oy = static_cast<float>(y + Drawing.OriginY) * Drawing.ScaleFactor;
+  if (InRotatedText) {
+    dumprotatedtext(ox, oy, text);
+    return;
+  }
+  V_Printf(outputFP, "\t<TLAlignment Left>\n");
+  V_Printf(outputFP, "\t<Angle 0>\n");
+  V_Printf(outputFP, "\t<TLOrigin %.3f %.3f>\n", static_cast<double>(ox),
+           static_cast<double>(oy));
+  WriteString(text);
+  IncrementGroupCount();
+  V_Printf(outputFP, "> # end of non-rotated text line\n");
+}
+
+// Reads the count byte and the run of text behind it, then the pad byte of
+// a version 2 picture, and writes the run at the text position.
+void readAndDumpText(int padFlag) {
+  unsigned char text[256];
+  unsigned char count = 0;
+  ReadByte(&count);
+  ReadString(text, count);
+  AdjustByteBoundary(count, padFlag);
+  text[count] = '\0';
+  dumptext(state.CurrentTextX, state.CurrentTextY, text);
 }
 
 }  // namespace
 
 void InitTextFontState() {
-  std::strcpy(TorvaFont, "Times");
-  lastTorvaFont[0] = '\0';
-  lastTextSize = 0;
-  lastTextFace = 0;
-  lastPenSep = 0;
+  std::strcpy(state.TorvaFont, "Times");
+  state.lastTorvaFont[0] = '\0';
+  state.lastTextSize = 0;
+  state.lastTextFace = 0;
+  state.lastPenSep = 0;
 }
 
-void ResetTextState() {
-  TextFont = 0;
-  TextFace = 0;
-  TextSize = 0;
-  textmoveto(0, 0);
-  InitTextFontState();
+void ResetText() {
+  state = TextState{};
+  ResetRotatedTextState();
 }
 
 void Inittextops() {
@@ -160,16 +200,16 @@ void Inittextops() {
   textmoveto(0, 0);
 }
 
-void op_TxFont() { ReadUShort(&TextFont); }
+void op_TxFont() { ReadUShort(&state.TextFont); }
 
 void op_TxFace() {
-  ReadByte(&TextFace);
+  ReadByte(&state.TextFace);
   if (Version == 2) PictSkip(1);
 }
 
 void op_TxSize() {
-  ReadUShort(&TextSize);
-  if (TextSize == 0) TextSize = kDefaultTextSize;
+  ReadUShort(&state.TextSize);
+  if (state.TextSize == 0) state.TextSize = kDefaultTextSize;
 }
 
 void op_LongText() {
@@ -203,41 +243,7 @@ void op_DHDVText() {
   readAndDumpText(1);
 }
 
-// One run as a TextLine. The origin is the text position moved by the
-// picture's origin and scaled; inside a rotated-text bracket the rotated
-// writer takes over from there.
-void dumptext(int x, int y, const unsigned char *text) {
-  V_Printf(outputFP, "<TextLine\n");
-  DumpTextState();
-  float ox = static_cast<float>(x + Drawing.OriginX) * Drawing.ScaleFactor;
-  float oy = static_cast<float>(y + Drawing.OriginY) * Drawing.ScaleFactor;
-  if (InRotatedText) {
-    dumprotatedtext(ox, oy, text);
-    return;
-  }
-  V_Printf(outputFP, "\t<TLAlignment Left>\n");
-  V_Printf(outputFP, "\t<Angle 0>\n");
-  V_Printf(outputFP, "\t<TLOrigin %.3f %.3f>\n", static_cast<double>(ox),
-           static_cast<double>(oy));
-  WriteString(text);
-  IncrementGroupCount();
-  V_Printf(outputFP, "> # end of non-rotated text line\n");
-}
-
-// The String statement of a run, after the Font statement of the current
-// font's family if one is due. The string opens with a backquote and closes
-// with a straight quote.
-void WriteString(const unsigned char *text) {
-  unsigned char unused = 0;
-  GetFontandCode(TextFont, 0, TorvaFont, &unused);
-  DumpFontState(0);
-  V_Printf(outputFP, "\t<String `");
-  WriteSubstring(text);
-  V_Printf(outputFP, "'>\n");
-}
-
-// The characters of a run, each in the family the font mapping gives it; a
-// change of family closes the string for a Font statement.
+// A change of family within the run closes the string for a Font statement.
 void WriteSubstring(const unsigned char *text) {
   StringPiece piece;
   // Within the run only the family can change: it is copied, and the font
@@ -247,9 +253,9 @@ void WriteSubstring(const unsigned char *text) {
   bool compared = false;
   for (const unsigned char *c = text; *c != '\0'; ++c) {
     unsigned char code = *c;
-    const char *family = FontFamilyAndCode(TextFont, *c, &code);
+    const char *family = FontFamilyAndCode(state.TextFont, *c, &code);
     if (family != nullptr && family != copied) {
-      V_StrCpyN(TorvaFont, family, kFamilySize);
+      V_StrCpyN(state.TorvaFont, family, kFamilySize);
       copied = family;
       compared = false;
     }
@@ -265,35 +271,29 @@ void WriteSubstring(const unsigned char *text) {
   writePiece(&piece);
 }
 
-// Writes a Font statement holding what changed since the last one: family,
-// size, face bits and separation. Inside a String statement (inString 1) the
-// string is closed before and reopened after it.
+// What changed since the last Font statement: family, size, face bits and
+// separation, in that order.
 void DumpFontState(int inString) {
   if (!fontStateChanged()) return;
   if (inString == 1) V_Printf(outputFP, "'>\n");
   V_Printf(outputFP, "\t<Font \n");
-  if (std::strcmp(TorvaFont, lastTorvaFont) != 0) {
-    V_Printf(outputFP, "\t\t<FFamily `%s'>\n", TorvaFont);
-    std::strcpy(lastTorvaFont, TorvaFont);
+  if (std::strcmp(state.TorvaFont, state.lastTorvaFont) != 0) {
+    V_Printf(outputFP, "\t\t<FFamily `%s'>\n", state.TorvaFont);
+    std::strcpy(state.lastTorvaFont, state.TorvaFont);
   }
-  if (TextSize != lastTextSize) {
+  if (state.TextSize != state.lastTextSize) {
     V_Printf(outputFP, "\t\t<FSize %.2f>\n",
-             static_cast<double>(ScaleHeight(TextSize)));
-    lastTextSize = TextSize;
+             static_cast<double>(ScaleHeight(state.TextSize)));
+    state.lastTextSize = state.TextSize;
   }
-  if (TextFace != lastTextFace) {
+  if (state.TextFace != state.lastTextFace) {
     dumpFaceChanges();
-    lastTextFace = TextFace;
+    state.lastTextFace = state.TextFace;
   }
-  if (Drawing.PenSep != lastPenSep) {
+  if (Drawing.PenSep != state.lastPenSep) {
     V_Printf(outputFP, "\t\t<FSeparation %d>\n", Drawing.PenSep);
-    lastPenSep = static_cast<unsigned char>(Drawing.PenSep);
+    state.lastPenSep = static_cast<unsigned char>(Drawing.PenSep);
   }
   V_Printf(outputFP, "\t>\n");
   if (inString == 1) V_Printf(outputFP, "\t<String `");
-}
-
-void DumpTextState() {
-  if (Drawing.GroupID != 0)
-    V_Printf(outputFP, "\t<GroupID %hd>\n", Drawing.GroupID);
 }

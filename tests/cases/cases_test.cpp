@@ -22,8 +22,14 @@
 // prefixes also runs every prefix of the picture: each ends with message 1007
 // (nothing) or 1008 (cut short), never a signal, and writes a prefix of the
 // whole document.
+//
+// With PICTTOTOV_UPDATE_GOLDENS=1 in the environment, a case whose status and
+// messages are as stated writes its document as its golden (or removes the
+// golden when it writes nothing) before comparing: `PICTTOTOV_UPDATE_GOLDENS=1
+// ctest --preset dev -R Cases`, then review the change with git diff.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -158,13 +164,29 @@ std::string Picture(const Case &c) {
   return c.opcodes;
 }
 
+bool UpdatingGoldens() {
+  const char *update = std::getenv("PICTTOTOV_UPDATE_GOLDENS");
+  return update != nullptr && std::string(update) == "1";
+}
+
+// Records `document` as the case's golden; nothing is recorded as none.
+void WriteGolden(const Case &c, const std::string &document) {
+  if (document.empty()) {
+    fs::remove(c.golden());
+    return;
+  }
+  fs::create_directories(c.golden().parent_path());
+  std::ofstream(c.golden(), std::ios::binary) << document;
+}
+
 class Cases : public testing::TestWithParam<Case> {};
 
 TEST_P(Cases, Converts) {
   const Case &c = GetParam();
   // A missing golden reads as nothing.
-  const std::string picture = Picture(c),
-                    document = runfilter::ReadFile(c.golden().string());
+  const std::string picture = Picture(c);
+  std::string document = runfilter::ReadFile(c.golden().string());
+  bool update = UpdatingGoldens();
   runfilter::TempDir dir;
   if (c.fonts) dir.Write("pictfonts.cfg", kFonts);
   for (bool pipe : {false, true}) {
@@ -174,6 +196,11 @@ TEST_P(Cases, Converts) {
         dir, pipe ? Options::Input::kStdin : Options::Input::kFile);
     if (c.kind == "tov") options.binary = options.argv0 = TOVPREVIEW_BINARY;
     runfilter::Result result = runfilter::Run(picture, c.args, options);
+    if (update && result.status == c.status && result.err == c.err) {
+      WriteGolden(c, result.out);
+      document = result.out;
+      update = false;  // a second input way is compared with the first
+    }
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.out, document);

@@ -6,8 +6,9 @@
 #include <map>
 #include <string>
 
-#include "driver/driver.h"
 #include "dispatch/dispatch.h"
+#include "dispatch/table.h"
+#include "driver/driver.h"
 #include "pict/pict.h"
 #include "pict_bytes.h"
 #include "support/channels.h"
@@ -52,7 +53,7 @@ TEST(Operators, SkippingHandlersTakeExactlyTheirOperands) {
   for (int version : {1, 2}) {
     Version = version;
     for (const auto &[opcode, operands] : opcodes)
-      EXPECT_EQ(Consumed(operands, Operators[opcode]),
+      EXPECT_EQ(Consumed(operands, Dispatch.Operators.data()[opcode]),
                 static_cast<long>(operands.size()))
           << "opcode " << opcode << " version " << version;
   }

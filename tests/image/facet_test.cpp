@@ -1,6 +1,7 @@
 // The facet writer: the text encoding with its look-ahead, line lengths and
-// hexadecimal stretches, and a facet cut short by a failing output. (The
-// facets of every kind of image are pinned by the image and full cases.)
+// hexadecimal stretches, and a facet cut short by a failing output; the row
+// buffers, kept for a run and freed by ResetImage. (The facets of every kind
+// of image are pinned by the image and full cases.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -20,6 +21,7 @@ namespace {
 
 using imagebytes::Encode;
 using pictbytes::Hex;
+using pictbytes::RectBytes;
 using testchannels::Channels;
 
 TEST(Facet, TextEncoding) {
@@ -106,6 +108,49 @@ TEST(Facet, WriteFailure) {
   getopcode(&opcode);
   EXPECT_EQ(opcode, 0x0099);
   std::fclose(full.stream);
+}
+
+// The messages of one image opcode's conversion; the opcode behind it is
+// read where it stands.
+std::string ImageMessages(const std::string &bytes, void (*convert)()) {
+  Channels channels(bytes + Hex("0099"));
+  testing::internal::CaptureStderr();
+  convert();
+  std::string messages = testing::internal::GetCapturedStderr();
+  uint16_t opcode = 0;
+  getopcode(&opcode);
+  EXPECT_EQ(opcode, 0x0099);
+  return messages;
+}
+
+// The direct-colour writer grows no buffer for packed rows before its first
+// one, and a first packed row of no bytes finds none: the image is reported
+// as incomplete. A buffer an earlier image of the run grew takes it; after
+// ResetImage, as in a new process, there is none again.
+TEST(Image, RowBuffersLastForARunAndResetFreesThem) {
+  ASSERT_TRUE(srefixture::Load());
+  Version = 2;
+  // 0x9A: base address, row bytes, bounds of 1 row of 3 pixels, a 32-bit
+  // pixel map of packed planes; source, destination and mode; a row whose
+  // byte count is 0, and the pad byte.
+  const std::string direct =
+      Hex("000000FF 800C") + RectBytes(0, 0, 1, 3) +
+      Hex("0000 0000 00000000 00480000 00480000 0010 0020 0003 0008") +
+      std::string(12, '\0') + RectBytes(0, 0, 1, 3) + RectBytes(0, 0, 1, 3) +
+      Hex("0000 00 00");
+  // 0x90: a bitmap of one packed row of 8 bytes, 3 of them given, and the
+  // pad byte.
+  const std::string bitmap = Hex("0008") + RectBytes(0, 0, 1, 64) +
+                             RectBytes(0, 0, 1, 64) + RectBytes(0, 0, 1, 64) +
+                             Hex("0000 02 FE00 00");
+  const auto directBits = [] { do_directbits(0); };
+  const std::string incomplete = "MSG 1001\nMSG 1025\n";
+  ResetImage();
+  EXPECT_EQ(ImageMessages(direct, directBits), incomplete);
+  EXPECT_EQ(ImageMessages(bitmap, op_BitsRect), "");
+  EXPECT_EQ(ImageMessages(direct, directBits), "");
+  ResetImage();
+  EXPECT_EQ(ImageMessages(direct, directBits), incomplete);
 }
 
 }  // namespace

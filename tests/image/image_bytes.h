@@ -30,8 +30,6 @@ inline std::string Encode(const std::string &bytes,
   testchannels::Channels channels("");
   LookaheadBuffer encoder;
   ChannelInitLookaheadBuffer(&encoder, outputFP, kInitialEncoderFlags);
-  for (int digit = 0; digit < 16; ++digit)
-    HexDtoA[digit] = "0123456789ABCDEF"[digit];
   for (size_t at = 0; at < bytes.size(); at += piece) {
     const std::string part = bytes.substr(at, piece);
     pushBytes(reinterpret_cast<const unsigned char *>(part.data()),

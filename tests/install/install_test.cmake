@@ -1,8 +1,10 @@
-# Installs the build into a scratch prefix and runs the installed filter by
-# its bare name, as the application does, with QZHOME naming the prefix: it
-# must find its messages there. Without QZHOME it must not. The default font
-# mapping must be installed where the filter looks for it under QZHOME; the
-# previewer and both manual pages are installed beside it.
+# Installs the build into a scratch prefix and runs bin/picttotov, the
+# launcher of the filter in libexec/, by its bare name: with QZHOME naming
+# the prefix it finds its messages there; a QZHOME the user set elsewhere is
+# left alone, so the messages are not found; with QZHOME and HOME unset, from
+# another folder and through a symbolic link, it converts a picture with
+# text (the installed default font mapping found, nothing said), which the
+# installed previewer draws. Both manual pages are installed beside them.
 # Arguments: -DBUILD_DIR=... -DPREFIX=... -DSOURCE_DIR=...
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -10,7 +12,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT installed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(file bin/picttotov bin/tovpreview
+foreach(file bin/picttotov libexec/picttotov bin/tovpreview
              qzinit/usenglish/APIArea/resources/picttotov.sre
              qzinit/filters/pictfonts.cfg
              share/man/man1/picttotov.1 share/man/man1/tovpreview.1)
@@ -46,11 +48,32 @@ run_installed("${PREFIX}/nowhere" status err)
 if(NOT status EQUAL 1 OR NOT err STREQUAL "Fail to open string resource file\n")
   message(FATAL_ERROR "installed filter without messages: status ${status}, stderr '${err}'")
 endif()
-# The installed previewer runs by its bare name too.
+
+set(work "${PREFIX}/../install-work")
+file(REMOVE_RECURSE "${work}")
+file(MAKE_DIRECTORY "${work}/links")
+file(CREATE_LINK "${PREFIX}/bin/picttotov" "${work}/pt" SYMBOLIC)
+file(CREATE_LINK "../pt" "${work}/links/pt" SYMBOLIC)
 execute_process(
-  COMMAND env "PATH=${PREFIX}/bin:/usr/bin:/bin" tovpreview -h
-  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
-if(NOT status EQUAL 0 OR NOT out MATCHES "^usage: tovpreview")
-  message(FATAL_ERROR "installed tovpreview -h: status ${status}, '${out}'")
+  COMMAND env -u HOME -u QZHOME "PATH=${PREFIX}/bin:/usr/bin:/bin"
+          picttotov "${SOURCE_DIR}/examples/text_sample.pict" text.tov
+  WORKING_DIRECTORY "${work}" RESULT_VARIABLE status ERROR_VARIABLE err)
+file(READ "${work}/text.tov" document)
+if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR
+   NOT document MATCHES "^<TOVFile.*<FFamily `Geneva'>.*<TextFlow")
+  message(FATAL_ERROR "installed picttotov without QZHOME: status ${status}, stderr '${err}'")
 endif()
+execute_process(
+  COMMAND env -u HOME -u QZHOME links/pt -V
+  WORKING_DIRECTORY "${work}" RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT err MATCHES "^picttotov[^\n]*5\\.1\n$")
+  message(FATAL_ERROR "picttotov through a link: status ${status}, stderr '${err}'")
+endif()
+execute_process(
+  COMMAND env "PATH=${PREFIX}/bin:/usr/bin:/bin" tovpreview text.tov text.svg
+  WORKING_DIRECTORY "${work}" RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT EXISTS "${work}/text.svg")
+  message(FATAL_ERROR "installed tovpreview: status ${status}, '${err}'")
+endif()
+file(REMOVE_RECURSE "${work}")
 file(REMOVE_RECURSE "${PREFIX}")

@@ -125,6 +125,15 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
   const uint32_t kMagic = 0x59A66A95;
   // Documents and their whole messages.
   const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "line 1: not a TOV document: it holds no statement"},
+      {"# comments\n# only\n",
+       "line 3: not a TOV document: it holds no statement"},
+      {"<Document <DPageSize 1 1> >\n",
+       "line 1: not a TOV document: it begins with <Document>, not <TOVFile> "
+       "or <Units>"},
+      {"<TOVFile 4.00> # Generated b",
+       "line 1: document ends before its <TextFlow>"},
+      {kUnits + "\n", "line 3: document ends before its first object"},
       {kRect + "<TextLine\n\t<String `abc>\n>\n",
        "line 7: string not closed before the end"},
       {kRect + "< Rectangle\n", "line 6: '<' without a statement name"},
@@ -171,6 +180,24 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
     Outcome outcome = Preview(tov);
     EXPECT_EQ(outcome.status, 1) << tov;
     EXPECT_EQ(outcome.message, message);
+  }
+}
+
+// Text is read in its family's encoding: B7 of Symbol is the bullet, not the
+// Macintosh character set's sum sign; Zapf Dingbats has its own; a code
+// without a character is dropped.
+TEST(PreviewText, FamiliesReadInTheirEncodings) {
+  const std::string cases[][3] = {
+      {"Times", "\\xB7\\xA5", "∑•"},
+      {"Symbol", "\\xB7aW\\xAE\\xF0", "•αΩ→"},
+      {"Zapf Dingbats", "\\x48\\xA8\\x6C\\xD5", "★♣●→"},
+  };
+  for (const auto &[family, codes, text] : cases) {
+    Outcome outcome = Preview(kUnits + "<TextLine <Font <FFamily `" + family +
+                              "'> > <String `" + codes + "'> >\n");
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    EXPECT_NE(outcome.svg.find(">" + text + "</tspan>"), std::string::npos)
+        << outcome.svg;
   }
 }
 

@@ -14,7 +14,6 @@
 #include "driver/driver.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
-#include "text/text.h"
 
 namespace {
 
