@@ -151,13 +151,14 @@ void TrackInputPosition() {
   tracked.takenAtStart = bytesTaken;
 }
 
-// Moves the input to an even position counted from the start of the file,
-// reading the byte in between and dropping it: it is in the channel's
-// buffer, so no system call is needed. The byte doesn't count in ByteCount.
-// On an input that can tell its position (a file) the byte is stepped over
-// as a seek would: an input that ends just behind it is still empty when
-// nothing was read before. An input that can't (a pipe) is counted here and
-// the byte is taken as any other.
+// Moves the input to an even position counted from the start of the file
+// by reading the byte in between and dropping it: the byte is normally in
+// the channel's buffer already, so this costs no system call. The byte
+// doesn't count in ByteCount. On an input that can tell its position (a
+// file) it is stepped over as a seek would: it doesn't count as read, so an
+// input that ends just behind it is as empty as one that held nothing. An
+// input that can't (a pipe) is counted here, and the byte is taken as any
+// other.
 void InputAlignWord() {
   long position = inputPosition();
   if (position < 0) {

@@ -294,7 +294,8 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
     }
     return std::fread(buffer, size, count, channel->stream);
   }
-  if (size == 1 && count == 1 && file->head < file->end) {  // the reader's
+  // Single bytes, the reader's and the scanner's, come from the buffer.
+  if (size == 1 && count == 1 && file->head < file->end) {
     *bytes = file->buffer[file->head++];
     return 1;
   }
@@ -311,8 +312,9 @@ size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
     FILE *stream = channel != nullptr ? channel->stream : stdout;
     return stream == nullptr ? 0 : std::fwrite(buffer, size, count, stream);
   }
+  // Single bytes, the encoded images', go into the buffer.
   if (size == 1 && count == 1 && file->pending < kBufferSize &&
-      file->head == file->end && !file->lineBuffered) {  // image bytes
+      file->head == file->end && !file->lineBuffered) {
     file->buffer[file->pending++] = *bytes;
     return 1;
   }

@@ -60,7 +60,9 @@ struct Channel {
 };
 
 // As fread and fwrite: whole items, an incomplete last item read but not
-// counted; a short count on failure.
+// counted; a short count on failure. A null channel writes standard output,
+// through the attached channel that writes it if there is one, so that the
+// bytes keep their order.
 size_t V_ChannelRead(void *buffer, size_t size, size_t count, Channel *channel);
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel);
