@@ -294,10 +294,18 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
     }
     return std::fread(buffer, size, count, channel->stream);
   }
-  // Single bytes, the reader's and the scanner's, come from the buffer.
-  if (size == 1 && count == 1 && file->head < file->end) {
-    *bytes = file->buffer[file->head++];
-    return 1;
+  if (size == 1) {  // the reader's bytes and runs, from the buffer if it can
+    size_t buffered = file->end - file->head;
+    if (count == 1 && buffered > 0) {
+      *bytes = file->buffer[file->head++];
+      return 1;
+    }
+    if (count <= buffered) {
+      std::memcpy(bytes, file->buffer + file->head, count);
+      file->head += count;
+      return count;
+    }
+    return file->read(bytes, count);
   }
   size_t total = itemBytes(size, count);
   return total == 0 ? 0 : file->read(bytes, total) / size;
@@ -312,11 +320,18 @@ size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
     FILE *stream = channel != nullptr ? channel->stream : stdout;
     return stream == nullptr ? 0 : std::fwrite(buffer, size, count, stream);
   }
-  // Single bytes, the encoded images', go into the buffer.
-  if (size == 1 && count == 1 && file->pending < kBufferSize &&
-      file->head == file->end && !file->lineBuffered) {
-    file->buffer[file->pending++] = *bytes;
-    return 1;
+  if (size == 1) {  // the document's statements, into the buffer if they fit
+    if (count <= kBufferSize - file->pending && file->head == file->end &&
+        !file->lineBuffered) {
+      if (count == 1)
+        file->buffer[file->pending++] = *bytes;
+      else {
+        std::memcpy(file->buffer + file->pending, bytes, count);
+        file->pending += count;
+      }
+      return count;
+    }
+    return file->write(bytes, count);
   }
   size_t total = itemBytes(size, count);
   return total == 0 ? 0 : file->write(bytes, total) / size;
