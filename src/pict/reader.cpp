@@ -166,20 +166,24 @@ void TrackInputPosition() {
   tracked.takenAtStart = bytesTaken;
 }
 
-// Moves the input to an even position counted from the start of the file.
-// A seekable input is asked for its position and moved by seeking; an input
-// that can't tell its position (a pipe) is counted here and one byte is read
-// and dropped. Either way the byte doesn't count in ByteCount.
+// Moves the input to an even position counted from the start of the file
+// by reading the byte in between and dropping it: the byte is normally in
+// the channel's buffer already, so this costs no system call. The byte
+// doesn't count in ByteCount. On an input that can tell its position (a
+// file) it is stepped over as a seek would: it doesn't count as read, so an
+// input that ends just behind it is as empty as one that held nothing. An
+// input that can't (a pipe) is counted here, and the byte is taken as any
+// other.
 void InputAlignWord() {
   long position = inputPosition();
-  bool seekable = position >= 0;
-  if (!seekable) position = bytesTaken;
-  if (position % 2 == 0) return;
-  if (seekable && V_ChannelSeek(inputFP, 1, SEEK_CUR) == 0) {
-    ++bytesTaken;
+  if (position < 0) {
+    if (bytesTaken % 2 != 0) takeByte();
     return;
   }
-  takeByte();
+  if (position % 2 == 0) return;
+  unsigned char byte = 0;
+  if (V_ChannelRead(&byte, 1, 1, inputFP) != 1) endOfInput();
+  ++bytesTaken;
 }
 
 // The next opcode: one byte in version 1, a word at an even position in
