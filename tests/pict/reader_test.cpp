@@ -111,7 +111,6 @@ TEST(Reader, WordAlignmentAtTheEndOfTheInput) {
           Channel input;
           V_ChannelAttach(&input, stream.get());
           inputFP = &input;
-          TrackInputPosition();
           PictSkip(c.taken);
           uint16_t opcode = 0;
           getopcode(&opcode);
