@@ -6,12 +6,18 @@
 //                                 paths, open and closed (comments 160,
 //                                 164, 161) and short texts with font changes
 //   gen_mixed shapes OUT [count]  rectangles, ovals, arcs and small groups
+//   gen_mixed paths OUT [units]   long polygons, smoothed paths (open and
+//                                 closed) and collected line paths of
+//                                 thousands of points each
+//   gen_mixed groups OUT [count]  many small groups of one to three shapes
+//                                 and lines, some nested
 //   gen_mixed text OUT [units]    many short text runs with font changes
 //   gen_mixed skip OUT [MB]       image data the filter reads past (0x8200)
 //   gen_mixed big OUT [MB]        mostly skipped image data with shapes
 //                                 between the blocks (peak memory)
 //
 // The picture is streamed to OUT: its size does not depend on memory.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -128,6 +134,69 @@ int Paths(Picture &picture, Random &random) {
   return 5;
 }
 
+// The next vertex of a random walk inside the frame, never the same point
+// (a segment of no length would end the smoothing of a path).
+void Step(Random &random, int *v, int *h) {
+  const int lastV = *v, lastH = *h;
+  *v = std::min(1890, std::max(10, *v + random.Next(41) - 20));
+  *h = std::min(2890, std::max(10, *h + random.Next(41) - 20));
+  if (*v == lastV && *h == lastH) *h += *h < 1500 ? 1 : -1;
+}
+
+// A framed polygon, a smoothed path (closed and filled every other time)
+// and a plain collected path, each of 2000 to 4000 points: three objects.
+int LongPaths(Picture &picture, Random &random) {
+  int v = 100 + random.Next(1700), h = 100 + random.Next(2700);
+  const int polygonPoints = 2000 + random.Next(2001);
+  std::string points;
+  for (int i = 0; i < polygonPoints; ++i, Step(random, &v, &h))
+    points += Point(v, h);
+  picture.Op(0x0070, U16(10 + 4 * polygonPoints) +
+                         RectBytes(0, 0, 1900, 2900) + points);  // framePoly
+  for (int smoothed = 1; smoothed >= 0; --smoothed) {
+    ShortComment(picture, 160);  // begin polygon
+    if (smoothed) LongComment(picture, 164, U8(random.Next(2) ? 7 : 1));
+    const int segments = 2000 + random.Next(2001);
+    picture.Op(0x0020, Point(v, h) + Point(v + 3, h + 4));  // Line
+    for (int i = 1; i < segments; ++i) {
+      Step(random, &v, &h);
+      picture.Op(0x0021, Point(v, h));  // LineFrom
+    }
+    ShortComment(picture, 161);  // end polygon
+  }
+  return 3;
+}
+
+// A group of one to three small shapes and lines, every eighth one inside
+// an outer group with a rectangle of its own.
+int SmallGroup(Picture &picture, Random &random, long index) {
+  const bool nested = index % 8 == 0;
+  int objects = 1;
+  if (nested) {
+    ShortComment(picture, 140);
+    picture.Op(0x0031, SomeRect(random));  // paintRect
+    objects += 2;
+  }
+  ShortComment(picture, 140);  // begin group
+  const int members = 1 + random.Next(3);
+  for (int i = 0; i < members; ++i) {
+    int v = random.Next(1900), h = random.Next(2900);
+    switch (random.Next(3)) {
+      case 0:
+        picture.Op(0x0030, SomeRect(random));  // frameRect
+        break;
+      case 1:
+        picture.Op(0x0051, SomeRect(random));  // paintOval
+        break;
+      default:
+        picture.Op(0x0020, Point(v, h) + Point(v + 30, h + 20));  // Line
+    }
+  }
+  ShortComment(picture, 141);  // end group
+  if (nested) ShortComment(picture, 141);
+  return objects + members;
+}
+
 // A line of text in three runs, with a change of font, size and face.
 int Texts(Picture &picture, Random &random) {
   static const char *const kWords[] = {"abc",   "Text",   "ab\\c(d)", "x",
@@ -165,7 +234,8 @@ long Argument(int argc, char **argv, long fallback) {
 int main(int argc, char **argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: gen_mixed vector|shapes|text|skip|big OUT [size]\n");
+                 "usage: gen_mixed vector|shapes|paths|groups|text|skip|big OUT "
+                 "[size]\n");
     return 2;
   }
   std::string kind = argv[1];
@@ -183,6 +253,16 @@ int main(int argc, char **argv) {
     } else if (kind == "shapes") {
       long count = Argument(argc, argv, 200000);
       while (objects < count) objects += Shapes(picture, random);
+    } else if (kind == "paths") {
+      long units = Argument(argc, argv, 150);
+      for (long i = 0; i < units; ++i) {
+        picture.Op(0x0007, Point(1 + i % 2, 1 + i % 2));  // PnSize
+        objects += LongPaths(picture, random);
+      }
+    } else if (kind == "groups") {
+      long count = Argument(argc, argv, 200000);
+      for (long i = 0; objects < count; ++i)
+        objects += SmallGroup(picture, random, i);
     } else if (kind == "text") {
       long units = Argument(argc, argv, 200000);
       for (long i = 0; i < units; ++i) objects += Texts(picture, random);
