@@ -151,8 +151,8 @@ int LongPaths(Picture &picture, Random &random) {
   std::string points;
   for (int i = 0; i < polygonPoints; ++i, Step(random, &v, &h))
     points += Point(v, h);
-  picture.Op(0x0070, U16(10 + 4 * polygonPoints) +
-                         RectBytes(0, 0, 1900, 2900) + points);  // framePoly
+  picture.Op(0x0070, U16(10 + 4 * polygonPoints) + RectBytes(0, 0, 1900, 2900) +
+                         points);  // framePoly
   for (int smoothed = 1; smoothed >= 0; --smoothed) {
     ShortComment(picture, 160);  // begin polygon
     if (smoothed) LongComment(picture, 164, U8(random.Next(2) ? 7 : 1));
@@ -233,9 +233,10 @@ long Argument(int argc, char **argv, long fallback) {
 
 int main(int argc, char **argv) {
   if (argc < 3) {
-    std::fprintf(stderr,
-                 "usage: gen_mixed vector|shapes|paths|groups|text|skip|big OUT "
-                 "[size]\n");
+    std::fprintf(
+        stderr,
+        "usage: gen_mixed vector|shapes|paths|groups|text|skip|big OUT "
+        "[size]\n");
     return 2;
   }
   std::string kind = argv[1];
