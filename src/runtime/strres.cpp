@@ -64,23 +64,73 @@ constexpr std::array<std::string_view, 38> kLanguageNames = {
 // Reading the file
 // ---------------------------------------------------------------------------
 
+// The resource file read through a window of its bytes: the header, the
+// index and the texts it points to are read one byte at a time, and moving
+// to a text inside the window costs no system call. A file that can't seek
+// (a pipe) reads its header and index, and every text in it is empty.
+class ResourceFile {
+ public:
+  explicit ResourceFile(std::FILE *file) : file_(file) {
+    // The window does the buffering: every read fills it straight from the
+    // file.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+  }
+
+  // The next byte, or EOF at the end of the file or on an error.
+  int Get() {
+    if (position_ >= start_ && position_ - start_ < length_)
+      return window_[position_++ - start_];
+    if (!fill()) return EOF;
+    return window_[position_++ - start_];
+  }
+  // Moves to `offset` from the start of the file; false when the file
+  // can't seek.
+  bool Seek(long offset) {
+    if (seekable_ < 0) seekable_ = std::fseek(file_, 0, SEEK_CUR) == 0 ? 1 : 0;
+    if (seekable_ == 0) return false;
+    position_ = offset;
+    return true;
+  }
+
+ private:
+  // Reads the window anew from the position; false when no byte is there.
+  bool fill() {
+    if (ended_ && position_ >= start_ + length_) return false;
+    if (position_ != start_ + length_ &&
+        std::fseek(file_, position_, SEEK_SET) != 0)
+      return false;
+    start_ = position_;
+    length_ = static_cast<long>(std::fread(window_, 1, sizeof window_, file_));
+    ended_ = length_ < static_cast<long>(sizeof window_);
+    return length_ > 0;
+  }
+
+  std::FILE *file_;
+  long start_ = 0;      // the file offset of window_[0]
+  long length_ = 0;     // bytes in the window
+  long position_ = 0;   // of the next byte
+  bool ended_ = false;  // the file ends behind the window
+  int seekable_ = -1;   // -1 until the first seek asks
+  unsigned char window_[4096];
+};
+
 // Header and index fields are big-endian; bytes past the end read as 0xFF.
-uint32_t readBigEndian(std::FILE *file, int32_t bytes) {
+uint32_t readBigEndian(ResourceFile *file, int32_t bytes) {
   uint32_t value = 0;
   for (int32_t i = 0; i < bytes; ++i) {
-    int c = std::getc(file);
+    int c = file->Get();
     value = (value << 8) | static_cast<uint32_t>(c == EOF ? 0xFF : c);
   }
   return value;
 }
 
 // The header: six 32-bit words, the last one the string count.
-void readHeader(std::FILE *file, uint32_t *header) {
+void readHeader(ResourceFile *file, uint32_t *header) {
   for (int32_t i = 0; i < kHeaderWords; ++i) header[i] = readBigEndian(file, 4);
 }
 
 // One index entry: a signed 16-bit string number and a 32-bit file offset.
-void readIndexEntry(std::FILE *file, VokStringIndexEntry *entry) {
+void readIndexEntry(ResourceFile *file, VokStringIndexEntry *entry) {
   entry->number =
       static_cast<int16_t>(static_cast<uint16_t>(readBigEndian(file, 2)));
   entry->offset = static_cast<int32_t>(readBigEndian(file, 4));
@@ -108,27 +158,27 @@ struct LineBuffer {
 // with the escapes \n, \xH, \xHH and backslash + LF/CR; a backslash before
 // anything else stays. Characters beyond the limit would be dropped, so
 // reading stops there. Returns the text's length.
-int32_t readTextLine(std::FILE *file, char *line) {
+int32_t readTextLine(ResourceFile *file, char *line) {
   LineBuffer out{line, 0};
-  int c = std::getc(file);
-  while (c == ' ') c = std::getc(file);
+  int c = file->Get();
+  while (c == ' ') c = file->Get();
   while (c != EOF && c != '\n' && c != '\r' && !out.full()) {
     if (c != '\\') {
       out.store(c);
-      c = std::getc(file);
+      c = file->Get();
       continue;
     }
-    int next = std::getc(file);
+    int next = file->Get();
     if (next == EOF) {
       out.store('\\');
       break;
     }
     if (next == 'x' || next == 'X') {
-      int high = hexValue(std::getc(file));
+      int high = hexValue(file->Get());
       if (high < 0) break;  // \x without a digit ends the text
-      c = std::getc(file);
+      c = file->Get();
       int low = hexValue(c);
-      if (low >= 0) c = std::getc(file);  // else c is read normally
+      if (low >= 0) c = file->Get();  // else c is read normally
       out.store(low >= 0 ? high * 16 + low : high);
       continue;
     }
@@ -140,7 +190,7 @@ int32_t readTextLine(std::FILE *file, char *line) {
       out.store('\\');
       out.store(next);
     }
-    c = std::getc(file);
+    c = file->Get();
   }
   line[out.length] = '\0';
   return static_cast<int32_t>(std::strlen(line));  // \x00 ends the text
@@ -154,7 +204,7 @@ void releaseTable(VokStringIndexEntry *&index, char *&pool) {
 // Loads the whole file into the instance record's string table. The entry
 // count is the low 16 bits of the header count as a signed number, so a
 // damaged file can ask for at most 32767 entries of at most 1023 bytes.
-int sread(std::FILE *file, int32_t /*encoding: stored unconverted*/) {
+int sread(ResourceFile *file, int32_t /*encoding: stored unconverted*/) {
   uint32_t header[kHeaderWords];
   readHeader(file, header);
   int32_t count = static_cast<int16_t>(
@@ -177,7 +227,7 @@ int sread(std::FILE *file, int32_t /*encoding: stored unconverted*/) {
     uint32_t offset = static_cast<uint32_t>(index[i].offset);
     int32_t length = 0;
     line[0] = '\0';
-    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0)
+    if (file->Seek(static_cast<long>(offset)))
       length = readTextLine(file, line);
     if (used + length + 1 > poolSize) {
       void *grown = V_Realloc(pool, poolSize + kPoolStep, 0);
@@ -442,7 +492,11 @@ int V_SrInit(const char *programPath, const char *language) {
   std::memcpy(copy, language, length + 1);
   if (VokInstance->language != nullptr) V_Free(VokInstance->language);
   VokInstance->language = copy;
-  int result = sread(file, uiLanguageToTextEnc(language));
+  int result = 0;
+  {
+    ResourceFile resources(file);
+    result = sread(&resources, uiLanguageToTextEnc(language));
+  }
   std::fclose(file);
   return result;
 }

@@ -2,11 +2,14 @@
 // order, the sremake compiler and the built message file.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pict_bytes.h"
@@ -65,6 +68,30 @@ TEST(StringResources, ReaderDecodesTextLines) {
   EXPECT_EQ(V_SrGetN(10, buffer, sizeof buffer), -1);
   EXPECT_STREQ(buffer, "???");
   EXPECT_EQ(Text(6, 256), std::string(255, 'y'));
+}
+
+// Texts anywhere in a file larger than the reader's window, visited out of
+// order and across the window's edges; a file that can't seek (a pipe)
+// gives its index with every text empty.
+TEST(StringResources, TextsAcrossTheFileAndFromAPipe) {
+  std::string body(12000, '.');
+  const std::vector<std::pair<int, uint32_t>> index = {
+      {1, 11000}, {2, 10}, {3, 4103}, {4, 8180}, {5, 11995}};
+  for (const auto &[number, offset] : index)
+    body.replace(offset, 5, std::string(4, 'a' + number) + "\n");
+  const std::string file = SreFile(5, index, body);
+  ASSERT_TRUE(LoadFile(file));
+  for (const auto &[number, offset] : index)
+    EXPECT_EQ(Text(number), std::string(4, 'a' + number)) << number;
+
+  runfilter::TempDir dir;
+  const std::string fifo = dir.path() + "/p.sre";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << file; });
+  EXPECT_EQ(Load(dir.path() + "/p"), 0);
+  writer.join();
+  for (const auto &[number, offset] : index) EXPECT_EQ(Text(number), "");
+  EXPECT_EQ(Text(6), "<missing>");
 }
 
 TEST(StringResources, MalformedFilesStayInBounds) {
