@@ -92,8 +92,8 @@ void printpoints(const PointList &path) {
   V_Printf(outputFP, "\t<NumPoints %d>\n", path.count);
   const float *x = path.x.data(), *y = path.y.data();
   for (int32_t i = 0; i < path.count; ++i)
-    V_Printf(outputFP, "\t<Point %f %f>\n", static_cast<double>(x[i]),
-             static_cast<double>(y[i]));
+    V_WriteCommentPoint(outputFP, static_cast<double>(x[i]),
+                        static_cast<double>(y[i]));
   V_Printf(outputFP, ">\n");
 }
 

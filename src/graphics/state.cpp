@@ -229,9 +229,7 @@ void CloseObject() {
   IncrementGroupCount();
 }
 
-void DumpPoint(double x, double y) {
-  V_Printf(outputFP, "\t<Point %.3f %.3f >\n", x, y);
-}
+void DumpPoint(double x, double y) { V_WritePoint(outputFP, x, y); }
 
 // ---------------------------------------------------------------------------
 // Patterns and colours

@@ -382,3 +382,15 @@ void V_ChannelFlushAll() {
   for (ChannelFile *file = firstAttached; file != nullptr; file = file->next)
     file->flush();
 }
+
+char *V_ChannelRoom(Channel *channel, size_t need) {
+  ChannelFile *file = channel != nullptr ? channel->file.get() : nullptr;
+  if (file == nullptr || need > kBufferSize - file->pending ||
+      file->head != file->end || file->lineBuffered)
+    return nullptr;
+  return reinterpret_cast<char *>(file->buffer + file->pending);
+}
+
+void V_ChannelCommit(Channel *channel, size_t count) {
+  channel->file->pending += count;
+}

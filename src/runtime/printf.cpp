@@ -340,82 +340,120 @@ class ConversionBuffer {
   int32_t size_ = kOutputSize;
 };
 
+// Bytes of the text before its first '%' or its end.
+size_t plainLength(const char *text) {
+#if defined(__GLIBC__)
+  return static_cast<size_t>(strchrnul(text, '%') - text);
+#else
+  return std::strcspn(text, "%");
+#endif
+}
+
 // Hands the pieces of one call to the sink and adds up its results. For a
-// channel the pieces are gathered and written in one piece at the end (or
-// when the room runs out): the channel gets the same bytes with one write
-// instead of one per piece. Other sinks get every piece as it comes.
+// channel the pieces are gathered, up to kGatherSize bytes, and handed over
+// in one piece at the end (or when the room runs out): written in place in
+// the channel's own buffer where it has the room, else gathered here and
+// written with one V_ChannelWrite. Either way the channel gets the same
+// bytes as from one write per piece. Other sinks get every piece as it
+// comes.
 class Pieces {
  public:
   Pieces(VokSink sink, void *sinkArgument)
       : sink_(sink),
         sinkArgument_(sinkArgument),
-        gather_(sink == outchan && sinkArgument != nullptr) {}
+        channel_(sink == outchan ? static_cast<Channel *>(sinkArgument)
+                                 : nullptr) {
+    if (channel_ != nullptr) startGathering();
+  }
   Pieces(const Pieces &) = delete;
   Pieces &operator=(const Pieces &) = delete;
 
   void Put(const char *text, int32_t length) {
-    if (!gather_) {
+    if (channel_ == nullptr) {
       total_ += static_cast<uint32_t>(sink_(sinkArgument_, text, length));
       return;
     }
-    if (length > kGatherSize - used_) {
-      Flush();
+    if (length > limit_ - to_) {
+      handOver();
       if (length > kGatherSize) {
         total_ += static_cast<uint32_t>(sink_(sinkArgument_, text, length));
+        startGathering();
         return;
       }
+      startGathering();
     }
-    // Most pieces are a few bytes: copied in place, not by a call.
-    char *to = gathered_ + used_;
-    if (length <= kShortPiece) {
-      for (int32_t i = 0; i < length; ++i) to[i] = text[i];
-    } else {
-      std::memcpy(to, text, static_cast<size_t>(length));
-    }
-    used_ += length;
+    std::memcpy(to_, text, static_cast<size_t>(length));
+    to_ += length;
   }
   // Puts the plain text at position, up to the format's end or the next
-  // '%', and returns where it stops. Gathered text is copied as it is
-  // scanned.
+  // '%', and returns where it stops.
   const char *PutRun(const char *position) {
-    if (!gather_) {
-      const char *run = position;
-      while (*position != '\0' && *position != '%') ++position;
-      Put(run, static_cast<int32_t>(position - run));
-      return position;
+    const size_t length = plainLength(position);
+    PutRun(position, length);
+    return position + length;
+  }
+  void PutRun(const char *run, size_t length) {
+    if (length > static_cast<size_t>(kUnlimited)) {  // in pieces a sink takes
+      PutRun(run, length / 2);
+      PutRun(run + length / 2, length - length / 2);
+      return;
     }
-    for (;;) {
-      char *to = gathered_ + used_;
-      char *const limit = gathered_ + kGatherSize;
-      while (to < limit && *position != '\0' && *position != '%')
-        *to++ = *position++;
-      used_ = static_cast<int32_t>(to - gathered_);
-      if (to < limit) return position;
-      Flush();
+    if (length > 0 || channel_ == nullptr)
+      Put(run, static_cast<int32_t>(length));
+  }
+  // A conversion rendered backwards into text: its bytes are [first, end),
+  // end is NUL and the text holds kRenderedRoom bytes from first on.
+  void PutRendered(const char *first, const char *end) {
+    const auto length = static_cast<int32_t>(end - first);
+    if (channel_ == nullptr || limit_ - to_ < kRenderedRoom) {
+      Put(first, length);
+      return;
     }
+    std::memcpy(to_, first, kRenderedRoom);  // one fixed copy, not a loop
+    to_ += length;
   }
   // Hands over what is gathered; the sum of the sink's results for
   // everything put so far.
   uint32_t Total() {
-    Flush();
+    if (channel_ != nullptr) {
+      handOver();
+      limit_ = to_;  // no room: gathering starts anew with the next piece
+    }
     return total_;
   }
 
+  // The room a rendered conversion's text holds from its first byte.
+  static constexpr int32_t kRenderedRoom = 32;
+
  private:
   static constexpr int32_t kGatherSize = static_cast<int32_t>(kPlainStatement);
-  static constexpr int32_t kShortPiece = 16;
 
-  void Flush() {
-    if (used_ == 0) return;
-    total_ += static_cast<uint32_t>(sink_(sinkArgument_, gathered_, used_));
-    used_ = 0;
+  void startGathering() {
+    char *room = V_ChannelRoom(channel_, kGatherSize);
+    inPlace_ = room != nullptr;
+    first_ = to_ = inPlace_ ? room : gathered_;
+    limit_ = first_ + kGatherSize;
+  }
+  void handOver() {
+    const auto used = static_cast<int32_t>(to_ - first_);
+    if (used == 0) return;
+    if (inPlace_) {
+      V_ChannelCommit(channel_, static_cast<size_t>(used));
+      total_ += static_cast<uint32_t>(used);
+    } else {
+      total_ += static_cast<uint32_t>(sink_(sinkArgument_, first_, used));
+    }
+    to_ = first_;
   }
 
   VokSink sink_;
   void *sinkArgument_;
-  bool gather_;
+  Channel *channel_;  // null: every piece goes to the sink as it comes
   uint32_t total_ = 0;
-  int32_t used_ = 0;
+  bool inPlace_ = false;
+  char *first_ = nullptr;  // gathered text: [first_, to_), room up to limit_
+  char *to_ = nullptr;
+  char *limit_ = nullptr;
   char gathered_[kGatherSize];
 };
 
@@ -515,7 +553,9 @@ constexpr int kMantissaBitsForMicros = 43;
 // for a value that is not finite or too large, or for precision 6 a
 // mantissa of more than 43 bits (a single-precision value has 24): the C
 // library then renders it.
-char *renderFixed(double value, int32_t precision, char *end) {
+template <int32_t precision>
+char *renderFixed(double value, char *end) {
+  static_assert(precision == 2 || precision == 3 || precision == 6);
   if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
   uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
@@ -532,7 +572,9 @@ char *renderFixed(double value, int32_t precision, char *end) {
     mantissa >>= zeros;
     exponent += zeros;
   }
-  const uint64_t scale = precision == 6 ? 1000000 : precision == 3 ? 1000 : 100;
+  constexpr uint64_t scale = precision == 6   ? 1000000
+                             : precision == 3 ? 1000
+                                              : 100;
   if (precision == 6 && mantissa >> kMantissaBitsForMicros != 0) return nullptr;
   uint64_t scaled = mantissa * scale;  // below 2^63
   uint64_t whole = 0;
@@ -546,15 +588,31 @@ char *renderFixed(double value, int32_t precision, char *end) {
     if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
   }  // else: below half a unit of the last decimal, rounds to 0
 
-  char *first = precision == 6   ? fixedDigits<6>(whole, end)
-                : precision == 3 ? fixedDigits<3>(whole, end)
-                                 : fixedDigits<2>(whole, end);
+  char *first = fixedDigits<precision>(whole, end);
   if (negative) *--first = '-';
   return first;
 }
 
+char *renderFixed(double value, int32_t precision, char *end) {
+  return precision == 6   ? renderFixed<6>(value, end)
+         : precision == 3 ? renderFixed<3>(value, end)
+                          : renderFixed<2>(value, end);
+}
+
+// The text a conversion is rendered into, backwards from end(). Its last
+// byte is a NUL (a sink that writes to standard error takes pieces as
+// strings), and from the first byte of any rendering (at most 21 bytes)
+// it holds Pieces::kRenderedRoom bytes.
+struct RenderedText {
+  static constexpr int32_t kLongest = 21;
+  char bytes[64] = {};
+  char *end() { return bytes + kLongest + 1; }
+};
+static_assert(RenderedText::kLongest + 1 + Pieces::kRenderedRoom <=
+              static_cast<int32_t>(sizeof RenderedText::bytes));
+
 void putBackwards(Pieces *pieces, const char *first, const char *end) {
-  pieces->Put(first, static_cast<int32_t>(end - first));
+  pieces->PutRendered(first, end);
 }
 
 // A fixed-point conversion of precision 2, 3 or 6, rendered by renderFixed
@@ -581,12 +639,9 @@ void putFixed(double value, int32_t precision, Pieces *pieces,
 // nothing, for any other specifier. Sets *stop when the %s buffer could
 // not be enlarged (formatting then stops).
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
-                         ConversionBuffer *buffer, bool *stop) {
-  // The text ends with a NUL, as the C library's does: a sink that writes
-  // to standard error takes pieces as strings.
-  char text[32];
-  char *const end = text + sizeof text - 1;
-  *end = '\0';
+                         ConversionBuffer *buffer, RenderedText *text,
+                         bool *stop) {
+  char *const end = text->end();
   switch (at[0]) {
     case 'd':
       putBackwards(pieces, renderDecimal(va_arg(*args, int), end), end);
@@ -630,17 +685,17 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
   }
 }
 
-}  // namespace
-
-int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
-                   va_list args) {
-  if (format == nullptr) format = "";
+// The engine: the format's first `plain` bytes are plain text.
+int32_t formatPieces(VokSink sink, void *sinkArgument, const char *format,
+                     size_t plain, va_list args) {
   ConversionBuffer buffer;
+  RenderedText text;
   Pieces pieces(sink, sinkArgument);
   // The argument list is copied only behind the leading plain text: right
   // at the entry the copy would wait for the caller's va_start to be
   // stored, a pause that shows in every statement.
-  const char *position = pieces.PutRun(format);
+  pieces.PutRun(format, plain);
+  const char *position = format + plain;
   va_list ap;
   va_copy(ap, args);
   for (;; position = pieces.PutRun(position)) {
@@ -648,7 +703,7 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
 
     bool stop = false;
     const char *after =
-        renderCommon(position + 1, &ap, &pieces, &buffer, &stop);
+        renderCommon(position + 1, &ap, &pieces, &buffer, &text, &stop);
     if (stop) break;
     if (after != nullptr) {
       position = after;
@@ -678,30 +733,123 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
   return static_cast<int32_t>(pieces.Total());
 }
 
-namespace {
+// The room a statement written in place may take.
+constexpr int32_t kInPlaceRoom = 256;
 
-// Bytes of the format before its first '%' or its end.
-size_t plainLength(const char *format) {
-#if defined(__GLIBC__)
-  return static_cast<size_t>(strchrnul(format, '%') - format);
-#else
-  return std::strcspn(format, "%");
-#endif
+// Renders the statement from `at` on, its plain text and the conversions
+// renderCommon renders, into [to, limit + Pieces::kRenderedRoom), exactly
+// as the engine renders them. Returns where the text ends, or null when
+// the statement needs the engine: another specifier, a value the C library
+// renders, or more text than the room holds.
+char *renderInPlace(const char *at, char *to, char *const limit,
+                    va_list *args) {
+  RenderedText text;
+  char *const end = text.end();
+  for (;;) {
+    if (*at != '%') {
+      if (*at == '\0') return to;
+      if (to == limit) return nullptr;
+      *to++ = *at++;
+      continue;
+    }
+    if (to > limit) return nullptr;
+    const char *first = nullptr;
+    switch (at[1]) {
+      case 'd':
+        first = renderDecimal(va_arg(*args, int), end);
+        at += 2;
+        break;
+      case 'h':
+        if (at[2] != 'd') return nullptr;
+        first = renderDecimal(static_cast<short>(va_arg(*args, int)), end);
+        at += 3;
+        break;
+      case '.':
+        if ((at[2] != '2' && at[2] != '3') || at[3] != 'f') return nullptr;
+        first = at[2] == '3' ? renderFixed<3>(va_arg(*args, double), end)
+                             : renderFixed<2>(va_arg(*args, double), end);
+        at += 4;
+        break;
+      case 'f':
+        first = renderFixed<6>(va_arg(*args, double), end);
+        at += 2;
+        break;
+      case '0':
+        if (at[2] != '2' || at[3] != 'x') return nullptr;
+        first = renderHex2(va_arg(*args, int), end);
+        at += 4;
+        break;
+      case 's': {
+        const char *string = va_arg(*args, const char *);
+        if (string == nullptr) string = "";
+        const size_t room = static_cast<size_t>(limit - to);
+        const size_t length = strnlen(string, room + 1);
+        if (length > room) return nullptr;
+        std::memcpy(to, string, length);
+        to += length;
+        at += 2;
+        continue;
+      }
+      default:
+        return nullptr;
+    }
+    if (first == nullptr) return nullptr;
+    std::memcpy(to, first, Pieces::kRenderedRoom);
+    to += end - first;
+  }
+}
+
+// A statement to a channel written straight into its buffer, in one piece,
+// where it has the room and the engine would render it all itself: the
+// same bytes and count as the engine, without gathering them. The
+// format's first `plain` bytes are plain text. -1, with nothing written,
+// when the statement needs the engine.
+int32_t formatInPlace(Channel *channel, const char *format, size_t plain,
+                      va_list args) {
+  constexpr size_t kPlainRoom = kInPlaceRoom - Pieces::kRenderedRoom;
+  char *const start = V_ChannelRoom(channel, kInPlaceRoom);
+  if (start == nullptr || plain > kPlainRoom) return -1;
+  char *const limit = start + kPlainRoom;
+  std::memcpy(start, format, plain);
+  char *end = start + plain;
+  if (format[plain] != '\0') {
+    va_list ap;
+    va_copy(ap, args);
+    end = renderInPlace(format + plain, end, limit, &ap);
+    va_end(ap);
+    if (end == nullptr) return -1;
+  }
+  V_ChannelCommit(channel, static_cast<size_t>(end - start));
+  return static_cast<int32_t>(end - start);
+}
+
+// V_Printf to a channel: in place where it can, else by the engine.
+inline int32_t printToChannel(Channel *channel, const char *format,
+                              va_list args) {
+  if (channel == nullptr || format == nullptr)
+    return Vok_doprnt(outchan, channel, format, args);
+  const size_t plain = plainLength(format);
+  const int32_t written = formatInPlace(channel, format, plain, args);
+  if (written >= 0) return written;
+  // A statement without conversions goes to the channel as it is, in the
+  // one write the engine would gather it into.
+  if (format[plain] == '\0' && plain <= kPlainStatement)
+    return plain == 0 ? 0
+                      : static_cast<int32_t>(
+                            V_ChannelWrite(format, 1, plain, channel));
+  return formatPieces(outchan, channel, format, plain, args);
 }
 
 }  // namespace
 
+int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
+                   va_list args) {
+  if (format == nullptr) format = "";
+  return formatPieces(sink, sinkArgument, format, plainLength(format), args);
+}
+
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
-  // A statement without conversions goes to the channel as it is, in the
-  // one write the engine would gather it into.
-  if (channel != nullptr && format != nullptr) {
-    size_t length = plainLength(format);
-    if (format[length] == '\0' && length <= kPlainStatement)
-      return length == 0 ? 0
-                         : static_cast<int32_t>(
-                               V_ChannelWrite(format, 1, length, channel));
-  }
-  return Vok_doprnt(outchan, channel, format, args);
+  return printToChannel(channel, format, args);
 }
 
 int32_t VokVSnprintf(char *buffer, int32_t size, const char *format,
@@ -716,7 +864,7 @@ int32_t VokVSnprintf(char *buffer, int32_t size, const char *format,
 int32_t V_Printf(Channel *channel, const char *format, ...) {
   va_list args;
   va_start(args, format);
-  int32_t n = VokVPrintf(channel, format, args);
+  int32_t n = printToChannel(channel, format, args);
   va_end(args);
   return n;
 }
@@ -735,4 +883,47 @@ int32_t V_Snprintf(char *buffer, int32_t size, const char *format, ...) {
   int32_t n = VokVSnprintf(buffer, size, format, args);
   va_end(args);
   return n;
+}
+
+namespace {
+
+// Writes "\t<Point X Y" and the suffix in place, X and Y rendered as the
+// engine renders them in `precision` decimals; false, with nothing
+// written, when the channel has no room in place or a value is one the C
+// library renders.
+template <int32_t precision>
+bool writePointInPlace(Channel *channel, double x, double y,
+                       std::string_view suffix) {
+  constexpr std::string_view kPrefix = "\t<Point ";
+  RenderedText xText, yText;
+  const char *xFirst = renderFixed<precision>(x, xText.end());
+  const char *yFirst = renderFixed<precision>(y, yText.end());
+  if (xFirst == nullptr || yFirst == nullptr) return false;
+  constexpr size_t kRoom = kPrefix.size() + 2 * Pieces::kRenderedRoom + 8;
+  char *const start = V_ChannelRoom(channel, kRoom);
+  if (start == nullptr) return false;
+  char *to = start;
+  std::memcpy(to, kPrefix.data(), kPrefix.size());
+  to += kPrefix.size();
+  std::memcpy(to, xFirst, Pieces::kRenderedRoom);
+  to += xText.end() - xFirst;
+  *to++ = ' ';
+  std::memcpy(to, yFirst, Pieces::kRenderedRoom);
+  to += yText.end() - yFirst;
+  std::memcpy(to, suffix.data(), suffix.size());
+  to += suffix.size();
+  V_ChannelCommit(channel, static_cast<size_t>(to - start));
+  return true;
+}
+
+}  // namespace
+
+void V_WritePoint(Channel *channel, double x, double y) {
+  if (!writePointInPlace<3>(channel, x, y, " >\n"))
+    V_Printf(channel, kVokPointFormat, x, y);
+}
+
+void V_WriteCommentPoint(Channel *channel, double x, double y) {
+  if (!writePointInPlace<6>(channel, x, y, ">\n"))
+    V_Printf(channel, kVokCommentPointFormat, x, y);
 }

@@ -84,6 +84,14 @@ int V_ChannelFlush(Channel *channel);
 // Writes out the buffered output of every attached channel, for an exit
 // that leaves the channels where they are.
 void V_ChannelFlushAll();
+// Output written in place: the free room at the end of an attached
+// channel's output buffer, when it has at least `need` bytes and takes
+// bytes there as V_ChannelWrite would (nothing read ahead, not a terminal);
+// else null. V_ChannelCommit then takes the first `count` bytes written
+// there, as V_ChannelWrite of them would; any other use of the channel in
+// between leaves the room invalid.
+char *V_ChannelRoom(Channel *channel, size_t need);
+void V_ChannelCommit(Channel *channel, size_t count);
 
 // ---------------------------------------------------------------------------
 // Warnings, failure and exit
@@ -159,6 +167,13 @@ int32_t V_Printf(Channel *channel, const char *format, ...);
 int32_t V_Sprintf(char *buffer, const char *format, ...);
 // Formats into buffer, storing at most size - 1 bytes and a NUL.
 int32_t V_Snprintf(char *buffer, int32_t size, const char *format, ...);
+
+// Point statements, written for every vertex of every path: byte for byte
+// what V_Printf writes with these formats, without walking a format.
+constexpr const char *kVokPointFormat = "\t<Point %.3f %.3f >\n";
+constexpr const char *kVokCommentPointFormat = "\t<Point %f %f>\n";
+void V_WritePoint(Channel *channel, double x, double y);
+void V_WriteCommentPoint(Channel *channel, double x, double y);
 
 // ---------------------------------------------------------------------------
 // Formatted input

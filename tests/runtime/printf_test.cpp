@@ -1,9 +1,11 @@
 // The formatting engine: conversions, '*' expansion, %s buffer growth, %n,
 // the sinks and the limits that keep a hostile format within bounds. The
 // engine renders %d, %hd, %02x, %f, %.2f and %.3f itself: every value must
-// come out byte for byte as the C library writes it. Millions of values are
-// compared: single-precision numbers across their whole range, every exact
-// tie, doubles next to ties, and the values the C library keeps.
+// come out byte for byte as the C library writes it, into a string and
+// written in place to a channel, and so must the point statements' own
+// writer. Millions of values are compared: single-precision numbers across
+// their whole range, every exact tie, doubles next to ties, and the values
+// the C library keeps.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -91,8 +93,79 @@ TEST(Printf, StringSinkRoomAndTermination) {
 
 int differences = 0;
 
-// Formats the values with the engine and with the C library; each
-// difference fails the test, the first 20 are reported.
+// Statements written to a channel (over a memory stream) beside the C
+// library's text of them, compared in batches: at the end of each test
+// and whenever the batch is full (so that the stream's end and the
+// channel's blocks are met too).
+class ChannelText {
+ public:
+  ChannelText() { open(); }
+  ~ChannelText() {
+    Check();
+    close();
+  }
+
+  // The engine's text to the channel; `library` is the C library's.
+  template <typename... T>
+  void Printf(const char *library, const char *format, T... values) {
+    V_Printf(&channel_, format, values...);
+    expect(library);
+  }
+  void Point(double x, double y) {
+    V_WritePoint(&channel_, x, y);
+    expect(kVokPointFormat, x, y);
+  }
+  void CommentPoint(double x, double y) {
+    V_WriteCommentPoint(&channel_, x, y);
+    expect(kVokCommentPointFormat, x, y);
+  }
+  // Fails the test at the first line that differs.
+  void Check() {
+    V_ChannelFlush(&channel_);
+    const std::string got(bytes_, size_);
+    if (got != expected_ && ++differences <= 20) {
+      size_t at = 0;
+      while (at < got.size() && got[at] == expected_[at]) ++at;
+      const size_t line = expected_.rfind('\n', at) + 1;
+      ADD_FAILURE() << "channel \"" << got.substr(line, 40) << "\", library \""
+                    << expected_.substr(line, 40) << "\"";
+    }
+    close();
+    open();
+  }
+
+ private:
+  void expect(const char *format, double x, double y) {
+    char library[512];
+    std::snprintf(library, sizeof library, format, x, y);
+    expect(library);
+  }
+  void expect(const char *library) {
+    expected_ += library;
+    if (expected_.size() > 200000) Check();
+  }
+  void open() {
+    stream_ = open_memstream(&bytes_, &size_);
+    V_ChannelAttach(&channel_, stream_);
+    expected_.clear();
+  }
+  void close() {
+    V_ChannelAttach(&channel_, nullptr);
+    std::fclose(stream_);
+    std::free(bytes_);
+  }
+
+  char *bytes_ = nullptr;
+  size_t size_ = 0;
+  FILE *stream_ = nullptr;
+  Channel channel_;
+  std::string expected_;
+};
+ChannelText *channelText = nullptr;
+
+// Formats the values with the engine, into a string and to a channel, and
+// with the C library; each difference fails the test, the first 20 are
+// reported.
 template <typename... T>
 void Compare(const char *format, T... values) {
   char ours[512], library[512];
@@ -101,17 +174,20 @@ void Compare(const char *format, T... values) {
   if (std::strcmp(ours, library) != 0 && ++differences <= 20)
     ADD_FAILURE() << format << ": engine \"" << ours << "\", library \""
                   << library << "\"";
+  if (channelText != nullptr) channelText->Printf(library, format, values...);
 }
 
 // Both signs of a value in %.2f and %.3f or, for micros, in %f beside a
-// value of a long mantissa (which the C library renders).
+// value of a long mantissa (which the C library renders); and as a point.
 void CompareFixed(double value, bool micros = false) {
   for (double v : {value, -value}) {
     if (micros) {
       Compare("<%f %f>", v, v / 3);
+      channelText->CommentPoint(v, value);
     } else {
       Compare("%.3f", v);
       Compare("%.2f", v);
+      channelText->Point(v, value);
     }
   }
 }
@@ -129,6 +205,8 @@ double FloatFromBits(uint32_t bits) {
 // decimal ties, every float after 0.5 and 1000, and the values the C library
 // renders (too large, infinite, not a number).
 TEST(PrintfLibraryMatch, Fixed) {
+  ChannelText channel;
+  channelText = &channel;
   for (uint32_t bits = 1; bits < 0x53800000u; bits += 1021)
     CompareFixed(FloatFromBits(bits));
   for (uint32_t bits = 1; bits < 0x55800000u; bits += 4099)
@@ -153,12 +231,15 @@ TEST(PrintfLibraryMatch, Fixed) {
     CompareFixed(value);
     CompareFixed(value, true);
   }
+  channelText = nullptr;
 }
 
 // Integers at the edges of 16 and 32 bits and a pseudo-random sample; whole
 // statements mix plain text, rendered conversions and conversions the C
 // library renders, and the pieces join in order.
 TEST(PrintfLibraryMatch, IntegersHexBytesAndStatements) {
+  ChannelText channel;
+  channelText = &channel;
   const int edges[] = {0,     1,     -1,      9,       10,      -10,
                        32767, 32768, -32768,  -32769,  65535,   65536,
                        255,   256,   INT_MAX, INT_MIN, 0x18000, 1 << 28};
@@ -174,6 +255,13 @@ TEST(PrintfLibraryMatch, IntegersHexBytesAndStatements) {
   }
   Compare("\t<BRect %.3f %.3f %.3f %.3f>\n", 1.5, -0.0004, 1e13, 72.0625);
   Compare("<%s|%5d|%hd|%.2f|%e|%02x%02x>", "Times", 42, -1, 0.125, 3.5, 7, 255);
+  // Long statements, and texts of every length, don't fit in place.
+  const std::string text(300, 'x');
+  for (size_t length = 0; length <= text.size(); length += 7)
+    Compare("<%s|%d>", text.substr(0, length).c_str(),
+            static_cast<int>(length));
+  Compare(("%d" + text + "%.3f").c_str(), 5, 1.0);
+  channelText = nullptr;
 }
 
 }  // namespace
