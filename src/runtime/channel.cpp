@@ -22,9 +22,7 @@
 
 namespace {
 
-// Each attached channel's buffer: large blocks keep the number of system
-// calls low, and the memory stays the same whatever the picture's size.
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = kChannelBufferSize;
 
 // Largest transfer asked of one read(2) or write(2).
 constexpr size_t kMaxTransfer = size_t{1} << 30;
@@ -33,7 +31,7 @@ ChannelFile *firstAttached = nullptr;
 
 }  // namespace
 
-struct ChannelFile {
+struct ChannelFile : ChannelBuffer {
   explicit ChannelFile(FILE *attachedStream);
   ~ChannelFile();
   ChannelFile(const ChannelFile &) = delete;
@@ -64,17 +62,12 @@ struct ChannelFile {
   }
 
   FILE *stream;
-  int fd;              // -1: the stream is read and written through stdio
-  long position;       // of the file, -1 when it can't tell it (a pipe)
-  size_t head = 0;     // reading: the unread bytes are buffer[head, end)
-  size_t end = 0;      //   (the bytes before head are the file's before them)
-  size_t pending = 0;  // writing: buffer[0, pending) is not written yet
+  int fd;         // -1: the stream is read and written through stdio
+  long position;  // of the file, -1 when it can't tell it (a pipe)
   bool atEnd = false;
   bool failed = false;
-  bool lineBuffered = false;
   ChannelFile *previous = nullptr;  // the attached channels, for V_Exit
   ChannelFile *next = nullptr;
-  unsigned char buffer[kBufferSize];
 };
 
 ChannelFile::ChannelFile(FILE *attachedStream)
@@ -279,8 +272,8 @@ size_t itemBytes(size_t size, size_t count) {
 Channel::Channel() = default;
 Channel::~Channel() = default;
 
-size_t V_ChannelRead(void *buffer, size_t size, size_t count,
-                     Channel *channel) {
+size_t VokChannelRead(void *buffer, size_t size, size_t count,
+                      Channel *channel) {
   if (channel == nullptr) return 0;
   auto *bytes = static_cast<unsigned char *>(buffer);
   ChannelFile *file = channel->file.get();
@@ -311,8 +304,8 @@ size_t V_ChannelRead(void *buffer, size_t size, size_t count,
   return total == 0 ? 0 : file->read(bytes, total) / size;
 }
 
-size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
-                      Channel *channel) {
+size_t VokChannelWrite(const void *buffer, size_t size, size_t count,
+                       Channel *channel) {
   auto *bytes = static_cast<const unsigned char *>(buffer);
   ChannelFile *file =
       channel != nullptr ? channel->file.get() : standardOutputFile();
@@ -361,11 +354,13 @@ int V_ChannelEof(Channel *channel) {
 // Without memory for its buffer, a channel goes through stdio on the
 // stream: slower, and still correct.
 void V_ChannelAttach(Channel *channel, FILE *stream) {
+  channel->buffered = nullptr;
   channel->file.reset();
   channel->stream = stream;
   if (stream == nullptr) return;
   std::fflush(stream);  // anything written to it before keeps its place
   channel->file.reset(new (std::nothrow) ChannelFile(stream));
+  channel->buffered = channel->file.get();
 }
 
 int V_ChannelFlush(Channel *channel) {
@@ -381,16 +376,4 @@ int V_ChannelFlush(Channel *channel) {
 void V_ChannelFlushAll() {
   for (ChannelFile *file = firstAttached; file != nullptr; file = file->next)
     file->flush();
-}
-
-char *V_ChannelRoom(Channel *channel, size_t need) {
-  ChannelFile *file = channel != nullptr ? channel->file.get() : nullptr;
-  if (file == nullptr || need > kBufferSize - file->pending ||
-      file->head != file->end || file->lineBuffered)
-    return nullptr;
-  return reinterpret_cast<char *>(file->buffer + file->pending);
-}
-
-void V_ChannelCommit(Channel *channel, size_t count) {
-  channel->file->pending += count;
 }

@@ -38,6 +38,20 @@ int V_CopyPtr(const void *source, void *destination, uint32_t size);
 // Channels: buffered byte streams over open files
 // ---------------------------------------------------------------------------
 
+// Each attached channel's buffer: large blocks keep the number of system
+// calls low, and the memory stays the same whatever the picture's size.
+constexpr size_t kChannelBufferSize = 64 * 1024;
+
+// The buffer of an attached channel and where its bytes stand: the part of
+// its state that the inline fast paths below use.
+struct ChannelBuffer {
+  size_t head = 0;     // reading: the unread bytes are buffer[head, end)
+  size_t end = 0;      //   (the bytes before head are the file's before them)
+  size_t pending = 0;  // writing: buffer[0, pending) is not written yet
+  bool lineBuffered = false;  // output goes out line by line (a terminal)
+  unsigned char buffer[kChannelBufferSize];
+};
+
 // The file, buffer and state of an attached channel (see channel.cpp).
 struct ChannelFile;
 
@@ -57,6 +71,7 @@ struct Channel {
   char *path = nullptr;
   FILE *stream = nullptr;
   std::unique_ptr<ChannelFile> file;  // set by V_ChannelAttach
+  ChannelBuffer *buffered = nullptr;  // the buffer of `file`, if any
 };
 
 // As fread and fwrite: whole items, an incomplete last item read but not
@@ -66,6 +81,11 @@ struct Channel {
 size_t V_ChannelRead(void *buffer, size_t size, size_t count, Channel *channel);
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel);
+// The work of both beyond the fast paths below.
+size_t VokChannelRead(void *buffer, size_t size, size_t count,
+                      Channel *channel);
+size_t VokChannelWrite(const void *buffer, size_t size, size_t count,
+                       Channel *channel);
 // As fseek: 0, or -1 when the channel can't move there (a pipe).
 int V_ChannelSeek(Channel *channel, long offset, int whence);
 // The position, -1 when the file can't tell it (a pipe). An attached
@@ -92,6 +112,35 @@ void V_ChannelFlushAll();
 // between leaves the room invalid.
 char *V_ChannelRoom(Channel *channel, size_t need);
 void V_ChannelCommit(Channel *channel, size_t count);
+
+// A single byte read ahead is taken from the buffer in place, without a
+// call: the reader takes the picture byte by byte.
+inline size_t V_ChannelRead(void *buffer, size_t size, size_t count,
+                            Channel *channel) {
+  ChannelBuffer *file = channel != nullptr ? channel->buffered : nullptr;
+  if (size == 1 && count == 1 && file != nullptr && file->head != file->end) {
+    *static_cast<unsigned char *>(buffer) = file->buffer[file->head++];
+    return 1;
+  }
+  return VokChannelRead(buffer, size, count, channel);
+}
+
+inline size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
+                             Channel *channel) {
+  return VokChannelWrite(buffer, size, count, channel);
+}
+
+inline char *V_ChannelRoom(Channel *channel, size_t need) {
+  ChannelBuffer *file = channel != nullptr ? channel->buffered : nullptr;
+  if (file == nullptr || need > kChannelBufferSize - file->pending ||
+      file->head != file->end || file->lineBuffered)
+    return nullptr;
+  return reinterpret_cast<char *>(file->buffer + file->pending);
+}
+
+inline void V_ChannelCommit(Channel *channel, size_t count) {
+  channel->buffered->pending += count;
+}
 
 // ---------------------------------------------------------------------------
 // Warnings, failure and exit
