@@ -457,14 +457,56 @@ class Pieces {
   char gathered_[kGatherSize];
 };
 
-// Decimal digits of a magnitude, written backwards from end; returns the
-// position of the first digit.
-char *digitsBackwards(uint64_t value, char *end) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return end;
+// "00" to "99": two digits at a time.
+struct DigitPairs {
+  char digits[100][2];
+};
+constexpr DigitPairs makeDigitPairs() {
+  DigitPairs pairs{};
+  for (int value = 0; value < 100; ++value) {
+    pairs.digits[value][0] = static_cast<char>('0' + value / 10);
+    pairs.digits[value][1] = static_cast<char>('0' + value % 10);
+  }
+  return pairs;
+}
+constexpr DigitPairs kDigitPairs = makeDigitPairs();
+
+// ".000" to ".999": a decimal point and three decimals at a time.
+struct DecimalTriples {
+  char text[1000][4];
+};
+constexpr DecimalTriples makeDecimalTriples() {
+  DecimalTriples triples{};
+  for (int value = 0; value < 1000; ++value) {
+    triples.text[value][0] = '.';
+    triples.text[value][1] = static_cast<char>('0' + value / 100);
+    triples.text[value][2] = static_cast<char>('0' + value / 10 % 10);
+    triples.text[value][3] = static_cast<char>('0' + value % 10);
+  }
+  return triples;
+}
+constexpr DecimalTriples kDecimalTriples = makeDecimalTriples();
+
+// Writes the two digits of value (below 100) before first.
+char *putPair(char *first, uint32_t value) {
+  first -= 2;
+  std::memcpy(first, kDigitPairs.digits[value], 2);
+  return first;
+}
+
+// Decimal digits of a magnitude, written backwards from end, two at a
+// time; returns the position of the first digit.
+[[gnu::always_inline]] inline char *digitsBackwards(uint32_t value, char *end) {
+  char *first = end;
+  for (; value >= 100; value /= 100) first = putPair(first, value % 100);
+  if (value >= 10) return putPair(first, value);
+  *--first = static_cast<char>('0' + value);
+  return first;
+}
+[[gnu::always_inline]] inline char *digitsBackwards(uint64_t value, char *end) {
+  char *first = end;
+  for (; value > UINT32_MAX; value /= 100) first = putPair(first, value % 100);
+  return digitsBackwards(static_cast<uint32_t>(value), first);
 }
 
 // The renderers below write their text backwards, ending at `end`, and
@@ -495,49 +537,30 @@ char *renderHex2(int value, char *end) {
 // times 10^6 fit 64 bits and its buffer.
 constexpr double kFixedLimit = 1e12;
 
-// "00" to "99": two digits at a time.
-struct DigitPairs {
-  char digits[100][2];
-};
-constexpr DigitPairs makeDigitPairs() {
-  DigitPairs pairs{};
-  for (int value = 0; value < 100; ++value) {
-    pairs.digits[value][0] = static_cast<char>('0' + value / 10);
-    pairs.digits[value][1] = static_cast<char>('0' + value % 10);
-  }
-  return pairs;
-}
-constexpr DigitPairs kDigitPairs = makeDigitPairs();
-
-// Writes the two digits of value (below 100) before first.
-char *putPair(char *first, uint32_t value) {
-  first -= 2;
-  std::memcpy(first, kDigitPairs.digits[value], 2);
-  return first;
-}
-
 // The digits of whole / 10^precision with `precision` decimals, written
 // backwards from end. The divisors are constants (a multiplication each,
-// not a division) and the digits come two at a time, in 32 bits where the
-// value allows.
+// not a division); the decimals come from a table, the units two at a
+// time.
 template <int32_t precision>
 char *fixedDigits(uint64_t whole, char *end) {
   constexpr uint64_t scale = precision == 6   ? 1000000
                              : precision == 3 ? 1000
                                               : 100;
+  const uint64_t units = whole / scale;
+  const auto decimals = static_cast<uint32_t>(whole - units * scale);
   char *first = end;
-  uint32_t decimals = static_cast<uint32_t>(whole % scale);
-  for (int32_t i = 0; i + 2 <= precision; i += 2, decimals /= 100)
-    first = putPair(first, decimals % 100);
-  if (precision % 2 != 0) *--first = static_cast<char>('0' + decimals);
-  *--first = '.';
-  uint64_t units = whole / scale;
-  if (units > UINT32_MAX) return digitsBackwards(units, first);
-  uint32_t small = static_cast<uint32_t>(units);
-  for (; small >= 100; small /= 100) first = putPair(first, small % 100);
-  if (small >= 10) return putPair(first, small);
-  *--first = static_cast<char>('0' + small);
-  return first;
+  if constexpr (precision == 2) {
+    first = putPair(first, decimals);
+    *--first = '.';
+  } else {
+    if constexpr (precision == 6) {
+      first -= 3;
+      std::memcpy(first, kDecimalTriples.text[decimals % 1000] + 1, 3);
+    }
+    first -= 4;
+    std::memcpy(first, kDecimalTriples.text[decimals / (scale / 1000)], 4);
+  }
+  return digitsBackwards(units, first);
 }
 
 // Mantissas (without their trailing zero bits) up to this many bits times
@@ -545,11 +568,11 @@ char *fixedDigits(uint64_t whole, char *end) {
 constexpr int kMantissaBitsForMicros = 43;
 
 // "%.2f", "%.3f" or "%f" (precision 6) of a value, as the C library writes
-// it. A finite double is exactly m * 2^e (m an integer of at most 53 bits,
-// here without trailing zero bits), so value * 10^p is exactly
-// (m * 10^p) * 2^e: its whole part and remainder come from integer shifts,
-// and the remainder compared with half of 2^-e rounds it exactly, an exact
-// tie to the even neighbour as the C library does. At most 21 bytes; null
+// it. A finite double is exactly m * 2^e (m an integer of at most 53 bits;
+// for precision 6 without its trailing zero bits), so value * 10^p is
+// exactly (m * 10^p) * 2^e: its whole part and remainder come from integer
+// shifts, and rounding by the remainder is exact, an exact tie to the even
+// neighbour as the C library does. At most 21 bytes; null
 // for a value that is not finite or too large, or for precision 6 a
 // mantissa of more than 43 bits (a single-precision value has 24): the C
 // library then renders it.
@@ -567,25 +590,27 @@ char *renderFixed(double value, char *end) {
     mantissa |= uint64_t{1} << 52;
     exponent = exponentField - 1075;
   }
-  if (mantissa != 0) {
-    int zeros = __builtin_ctzll(mantissa);
-    mantissa >>= zeros;
-    exponent += zeros;
+  if constexpr (precision == 6) {  // 53 bits times 10^6 would not fit
+    if (mantissa != 0) {
+      int zeros = __builtin_ctzll(mantissa);
+      mantissa >>= zeros;
+      exponent += zeros;
+    }
+    if (mantissa >> kMantissaBitsForMicros != 0) return nullptr;
   }
   constexpr uint64_t scale = precision == 6   ? 1000000
                              : precision == 3 ? 1000
                                               : 100;
-  if (precision == 6 && mantissa >> kMantissaBitsForMicros != 0) return nullptr;
-  uint64_t scaled = mantissa * scale;  // below 2^63
+  const uint64_t scaled = mantissa * scale;  // below 2^63
   uint64_t whole = 0;
   if (exponent >= 0) {
     whole = scaled << exponent;  // below 10^18: the value is below 10^12
   } else if (exponent > -64) {
-    int32_t shift = -exponent;
-    whole = scaled >> shift;
-    uint64_t remainder = scaled & ((uint64_t{1} << shift) - 1);
-    uint64_t half = uint64_t{1} << (shift - 1);
-    if (remainder > half || (remainder == half && (whole & 1u) != 0)) ++whole;
+    // scaled / 2^shift rounded to the nearest, a tie to the even one: half
+    // a unit less one is added, and one more when the quotient is odd.
+    const int32_t shift = -exponent;
+    const uint64_t half = uint64_t{1} << (shift - 1);
+    whole = (scaled + (half - 1) + (scaled >> shift & 1u)) >> shift;
   }  // else: below half a unit of the last decimal, rounds to 0
 
   char *first = fixedDigits<precision>(whole, end);
@@ -829,14 +854,14 @@ inline int32_t printToChannel(Channel *channel, const char *format,
   if (channel == nullptr || format == nullptr)
     return Vok_doprnt(outchan, channel, format, args);
   const size_t plain = plainLength(format);
-  const int32_t written = formatInPlace(channel, format, plain, args);
-  if (written >= 0) return written;
   // A statement without conversions goes to the channel as it is, in the
   // one write the engine would gather it into.
   if (format[plain] == '\0' && plain <= kPlainStatement)
     return plain == 0 ? 0
                       : static_cast<int32_t>(
                             V_ChannelWrite(format, 1, plain, channel));
+  const int32_t written = formatInPlace(channel, format, plain, args);
+  if (written >= 0) return written;
   return formatPieces(outchan, channel, format, plain, args);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 // ---------------------------------------------------------------------------
@@ -125,17 +126,26 @@ inline size_t V_ChannelRead(void *buffer, size_t size, size_t count,
   return VokChannelRead(buffer, size, count, channel);
 }
 
-inline size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
-                             Channel *channel) {
-  return VokChannelWrite(buffer, size, count, channel);
-}
-
 inline char *V_ChannelRoom(Channel *channel, size_t need) {
   ChannelBuffer *file = channel != nullptr ? channel->buffered : nullptr;
   if (file == nullptr || need > kChannelBufferSize - file->pending ||
       file->head != file->end || file->lineBuffered)
     return nullptr;
   return reinterpret_cast<char *>(file->buffer + file->pending);
+}
+
+// A run of bytes that fits the room goes into the buffer without a call
+// of the channel's: the document's statements.
+inline size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
+                             Channel *channel) {
+  if (size == 1) {
+    if (char *room = V_ChannelRoom(channel, count)) {
+      std::memcpy(room, buffer, count);
+      channel->buffered->pending += count;
+      return count;
+    }
+  }
+  return VokChannelWrite(buffer, size, count, channel);
 }
 
 inline void V_ChannelCommit(Channel *channel, size_t count) {
