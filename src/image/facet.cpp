@@ -3,6 +3,7 @@
 // (header, colour map, run-length encoded rows) put through a text encoding
 // that writes text bytes as they are and other bytes as hexadecimal
 // stretches opened and closed by \x. Every data line starts with '&'.
+#include <algorithm>
 #include <cstring>
 
 #include "image/facet_encoder.h"
@@ -189,6 +190,43 @@ void finishRun(RunEncoder *run, LookaheadBuffer *encoder) {
   run->length = 0;
 }
 
+// Eight bytes of a row at once, as one word (in the machine's order).
+uint64_t wordAt(const unsigned char *bytes) {
+  uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+constexpr uint64_t kEveryByte = 0x0101010101010101u;
+
+// Whether one of the word's eight bytes is zero.
+constexpr bool hasZeroByte(uint64_t word) {
+  return ((word - kEveryByte) & ~word & kEveryByte * 0x80) != 0;
+}
+
+// The position of the first of row[at, end) that differs from value.
+int32_t runEnd(const unsigned char *row, int32_t at, int32_t end,
+               unsigned char value) {
+  const uint64_t repeated = kEveryByte * value;
+  while (end - at >= 8 && wordAt(row + at) == repeated) at += 8;
+  while (at < end && row[at] == value) ++at;
+  return at;
+}
+
+// The position of the first byte of row[at, last) that equals the byte
+// behind it or is the escape byte (else last).
+int32_t literalEnd(const unsigned char *row, int32_t at, int32_t last) {
+  while (last - at >= 8) {
+    const uint64_t word = wordAt(row + at);
+    if (hasZeroByte(word ^ wordAt(row + at + 1)) ||
+        hasZeroByte(word ^ kEveryByte * kRunEscape))
+      break;
+    at += 8;
+  }
+  while (at < last && row[at] != row[at + 1] && row[at] != kRunEscape) ++at;
+  return at;
+}
+
 // Encodes one row; the run still open at its end goes on in the next row.
 // The run is kept in locals while the row is scanned. A byte that differs
 // from the next one in the row (and is not the escape byte) is a run of
@@ -206,7 +244,7 @@ void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
         const int32_t room = kLongestRun - length;
         const int32_t end = rowLength - i < room ? rowLength : i + room;
         const int32_t start = i;
-        for (++i; i < end && row[i] == value;) ++i;
+        i = runEnd(row, i + 1, end, value);
         length += i - start;
         continue;
       }
@@ -221,7 +259,7 @@ void encodeRunRow(const unsigned char *row, int32_t rowLength, RunEncoder *run,
     const int32_t room = kRunBlock - gathered;
     const int32_t last = rowLength - 1 - i < room ? rowLength - 1 : i + room;
     const int32_t first = i;
-    while (i < last && row[i] != row[i + 1] && row[i] != kRunEscape) ++i;
+    i = literalEnd(row, i, last);
     std::memcpy(bytes + gathered, row + first, static_cast<size_t>(i - first));
     gathered += i - first;
     value = row[i];
@@ -323,6 +361,60 @@ struct PlainUnits {
   }
 };
 
+// The most characters a plain unit takes: a line end, '&' and a pair.
+constexpr int32_t kLongestPlainUnit = 4;
+// The most plain units one call stores.
+constexpr int32_t kMostPlainUnits = kPendingSize / kLongestPlainUnit;
+
+// The units of a hexadecimal stretch that the window and bytes[*i, stop)
+// decide, as pairs. The bytes to write are the window's, oldest first,
+// then bytes[*i, stop): one run, `stream`, in which the stretch goes on
+// while the byte to write or one of the 7 behind it is not text. That is
+// looked for backwards from the seventh byte behind: a byte that is not
+// text there keeps the stretch open up to it.
+void storeHexUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
+                   LookaheadBuffer *encoder) {
+  const int32_t count = stop - *i;
+  unsigned char stream[kWindowSize + kMostPlainUnits];
+  for (int k = 0; k < kWindowSize; ++k)
+    stream[k] = encoder->window[(encoder->position + k) % kWindowSize];
+  std::memcpy(stream + kWindowSize, bytes + *i, static_cast<size_t>(count));
+  int32_t units = 0;  // the stretch's units among the first `count`
+  while (units < count) {
+    int32_t last = units + kWindowSize - 1;
+    while (last >= units && nonTextBit(stream[last]) == 0) --last;
+    if (last < units) break;
+    units = last + 1;
+  }
+  if (units > count) units = count;
+
+  unsigned char *out = encoder->pending + encoder->pendingLength;
+  int column = encoder->column;
+  for (int32_t t = 0; t < units;) {
+    if (column > kLineLimit) {
+      *out++ = '\n';
+      column = 0;
+    }
+    if (column == 0) *out++ = '&';
+    // The units that start on this line: up to column 79.
+    const int32_t end = std::min(units, t + (kLineLimit - column) / 2 + 1);
+    column += 2 * (end - t);
+    for (; t < end; ++t, out += 2)
+      std::memcpy(out, kHexPairs.digits[stream[t]], 2);
+  }
+  uint8_t mask = 0;
+  for (int k = 0; k < kWindowSize; ++k) {
+    encoder->window[k] = stream[units + k];
+    mask = static_cast<uint8_t>(mask << 1 | nonTextBit(stream[units + k]));
+  }
+  encoder->position = 0;
+  encoder->mask = mask;
+  encoder->column = static_cast<int16_t>(column);
+  encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
+  if (units > 0) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+  *i += units;
+}
+
 // Stores, from bytes[*i] on, the units of the current mode that are plain:
 // hexadecimal pairs while the window holds a byte that is not text, or text
 // bytes other than the backslash. Stops before `stop` at the first byte
@@ -330,33 +422,24 @@ struct PlainUnits {
 // leaves it to the general path.
 void storePlainUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
                      LookaheadBuffer *encoder) {
+  if (encoder->flags & kHexMode) {
+    storeHexUnits(bytes, i, stop, encoder);
+    return;
+  }
   PlainUnits units(encoder);
   int32_t at = *i;
-  if (encoder->flags & kHexMode) {
-    for (; at < stop && (units.mask & 0xFF) != 0; ++at) {
-      units.StartUnit();
-      std::memcpy(units.out, kHexPairs.digits[units.window[units.position]], 2);
-      units.out += 2;
-      units.column += 2;
-      units.Take(bytes[at]);
-    }
-  } else {
-    for (; at < stop; ++at) {
-      const unsigned char byte = units.window[units.position];
-      if (!isTextByte(byte) || byte == '\\') break;
-      units.StartUnit();
-      *units.out++ = byte;
-      ++units.column;
-      units.Take(bytes[at]);
-    }
+  for (; at < stop; ++at) {
+    const unsigned char byte = units.window[units.position];
+    if (!isTextByte(byte) || byte == '\\') break;
+    units.StartUnit();
+    *units.out++ = byte;
+    ++units.column;
+    units.Take(bytes[at]);
   }
   if (at != *i) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
   units.StoreInto(encoder);
   *i = at;
 }
-
-// The most characters a plain unit takes: a line end, '&' and a pair.
-constexpr int32_t kLongestPlainUnit = 4;
 
 void pushBytes(const unsigned char *bytes, int32_t count,
                LookaheadBuffer *encoder) {

@@ -39,6 +39,13 @@ TEST(Facet, TextEncoding) {
       {"A\x01"
        "BCDEF\x02GHIJKLMNOP",
        "&A\\x01424344454602\\xGHIJKLMNOP\n"},
+      // Seven text bytes keep it open, eight close it.
+      {"\x01"
+       "ABCDEFG\x02HIJKLMNO",
+       "&\\x014142434445464702\\xHIJKLMNO\n"},
+      {"\x01"
+       "ABCDEFGH\x02IJKLMNOP",
+       "&\\x01\\xABCDEFGH\\x02\\xIJKLMNOP\n"},
       // A carriage return and DEL are written in hexadecimal; a stretch
       // still open at the end is closed.
       {"abcdefgh\r\x7F", "&abcdefgh\\x0D7F\\x\n"},
@@ -57,10 +64,33 @@ TEST(Facet, TextEncoding) {
   for (const auto &c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
 }
 
+// The text encoding of `bytes` by the encoder's general path alone: every
+// byte written as the oldest of the window, one at a time.
+std::string EncodeByteByByte(const std::string &bytes) {
+  Channels channels("");
+  LookaheadBuffer encoder;
+  ChannelInitLookaheadBuffer(&encoder, outputFP, kInitialEncoderFlags);
+  for (unsigned char byte : bytes) {
+    if (encoder.fill < 8) {
+      ChannelFillLookaheadBuff(byte, &encoder);
+      continue;
+    }
+    ChannelPopLookaheadChar(&encoder);
+    encoder.window[encoder.position] = byte;
+    encoder.mask = static_cast<uint8_t>(
+        encoder.mask << 1 | (byte < 0x20 && byte != '\t') | (byte > 0x7E));
+    encoder.position = static_cast<int16_t>((encoder.position + 1) % 8);
+    if (encoder.pendingLength > kPendingSize / 2) ChannelWritePending(&encoder);
+  }
+  ChannelFlushLookaheadBuffer(&encoder);
+  return channels.Output();
+}
+
 // Long data of stretches of text, noise, backslashes and line feeds, over
 // many blocks of the store: fed at once, byte by byte or in pieces of 13 it
-// gives the same text, and every line holds at most 81 characters after its
-// '&' (a line ended by an encoded line feed ends in "\n").
+// gives the same text as the general path alone, and every line holds at
+// most 81 characters after its '&' (a line ended by an encoded line feed
+// ends in "\n").
 TEST(Facet, LongDataWholeOrInPieces) {
   const std::string alphabets[] = {"abcdefghijklmnopqrstuvwxyz", "", "\\qq",
                                    "\n !#09AZaz{~"};
@@ -72,6 +102,7 @@ TEST(Facet, LongDataWholeOrInPieces) {
                               : alphabet[noise % alphabet.size()];
   }
   const std::string whole = Encode(bytes);
+  EXPECT_EQ(EncodeByteByByte(bytes), whole);
   EXPECT_EQ(Encode(bytes, 1), whole);
   EXPECT_EQ(Encode(bytes, 13), whole);
   size_t lines = 0;
