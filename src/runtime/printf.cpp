@@ -401,17 +401,18 @@ class Pieces {
     if (length > 0 || channel_ == nullptr)
       Put(run, static_cast<int32_t>(length));
   }
-  // A conversion rendered backwards into text: its bytes are [first, end),
-  // end is NUL and the text holds kRenderedRoom bytes from first on.
-  void PutRendered(const char *first, const char *end) {
-    const auto length = static_cast<int32_t>(end - first);
-    if (channel_ == nullptr || limit_ - to_ < kRenderedRoom) {
-      Put(first, length);
-      return;
+  // Room for `need` (at most kGatherSize) bytes at the end of the gathered
+  // text, for a conversion to be rendered there; null for a sink that
+  // takes every piece as it comes. Advance then takes what was rendered.
+  char *Room(int32_t need) {
+    if (channel_ == nullptr) return nullptr;
+    if (limit_ - to_ < need) {
+      handOver();
+      startGathering();
     }
-    std::memcpy(to_, first, kRenderedRoom);  // one fixed copy, not a loop
-    to_ += length;
+    return to_;
   }
+  void Advance(char *end) { to_ = end; }
   // Hands over what is gathered; the sum of the sink's results for
   // everything put so far.
   uint32_t Total() {
@@ -421,9 +422,6 @@ class Pieces {
     }
     return total_;
   }
-
-  // The room a rendered conversion's text holds from its first byte.
-  static constexpr int32_t kRenderedRoom = 32;
 
  private:
   static constexpr int32_t kGatherSize = static_cast<int32_t>(kPlainStatement);
@@ -487,80 +485,80 @@ constexpr DecimalTriples makeDecimalTriples() {
 }
 constexpr DecimalTriples kDecimalTriples = makeDecimalTriples();
 
-// Writes the two digits of value (below 100) before first.
-char *putPair(char *first, uint32_t value) {
-  first -= 2;
-  std::memcpy(first, kDigitPairs.digits[value], 2);
-  return first;
-}
+// The renderers below write their text forward from `out`, straight where
+// it goes, and return where it ends.
 
-// Decimal digits of a magnitude, written backwards from end, two at a
-// time; returns the position of the first digit.
-[[gnu::always_inline]] inline char *digitsBackwards(uint32_t value, char *end) {
-  char *first = end;
-  for (; value >= 100; value /= 100) first = putPair(first, value % 100);
-  if (value >= 10) return putPair(first, value);
-  *--first = static_cast<char>('0' + value);
-  return first;
-}
-[[gnu::always_inline]] inline char *digitsBackwards(uint64_t value, char *end) {
-  char *first = end;
-  for (; value > UINT32_MAX; value /= 100) first = putPair(first, value % 100);
-  return digitsBackwards(static_cast<uint32_t>(value), first);
-}
+// The most bytes a rendering takes: a %f of a magnitude below kFixedLimit,
+// which may round up to 13 digits before the point.
+constexpr int32_t kLongestRendering = 21;
 
-// The renderers below write their text backwards, ending at `end`, and
-// return where it starts.
+// The decimal digits of value (no sign).
+char *putDigits(uint64_t value, char *out) {
+  int32_t count = 1;
+  uint64_t top = value;
+  for (; top >= 10000; top /= 10000) count += 4;
+  count += (top >= 10) + (top >= 100) + (top >= 1000);
+  char *const end = out + count;
+  char *at = end;
+  for (; value >= 100; value /= 100) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs.digits[value % 100], 2);
+  }
+  if (value >= 10)
+    std::memcpy(at - 2, kDigitPairs.digits[value], 2);
+  else
+    at[-1] = static_cast<char>('0' + value);
+  return end;
+}
 
 // "%d" of value (at most 11 bytes).
-char *renderDecimal(int value, char *end) {
+char *renderDecimal(int value, char *out) {
   uint32_t magnitude = static_cast<uint32_t>(value);
-  if (value < 0) magnitude = 0u - magnitude;
-  char *first = digitsBackwards(magnitude, end);
-  if (value < 0) *--first = '-';
-  return first;
+  if (value < 0) {
+    magnitude = 0u - magnitude;
+    *out++ = '-';
+  }
+  return putDigits(magnitude, out);
 }
 
 // "%02x" of value (at most 8 bytes).
-char *renderHex2(int value, char *end) {
+char *renderHex2(int value, char *out) {
   static constexpr char kHexDigits[] = "0123456789abcdef";
   uint32_t bits = static_cast<uint32_t>(value);
-  char *first = end;
-  do {
-    *--first = kHexDigits[bits & 0xF];
-    bits >>= 4;
-  } while (bits != 0 || end - first < 2);
-  return first;
+  int32_t count = 2;
+  while (count < 8 && bits >> (4 * count) != 0) ++count;
+  for (int32_t i = count - 1; i >= 0; --i, bits >>= 4)
+    out[i] = kHexDigits[bits & 0xF];
+  return out + count;
 }
 
 // Magnitudes below this take the exact path of renderFixed: their digits
 // times 10^6 fit 64 bits and its buffer.
 constexpr double kFixedLimit = 1e12;
 
-// The digits of whole / 10^precision with `precision` decimals, written
-// backwards from end. The divisors are constants (a multiplication each,
-// not a division); the decimals come from a table, the units two at a
-// time.
+// The digits of whole / 10^precision with `precision` decimals. The
+// divisors are constants (a multiplication each, not a division); the
+// decimals come from a table, the units two at a time.
 template <int32_t precision>
-char *fixedDigits(uint64_t whole, char *end) {
+char *fixedDigits(uint64_t whole, char *out) {
   constexpr uint64_t scale = precision == 6   ? 1000000
                              : precision == 3 ? 1000
                                               : 100;
   const uint64_t units = whole / scale;
   const auto decimals = static_cast<uint32_t>(whole - units * scale);
-  char *first = end;
+  out = putDigits(units, out);
   if constexpr (precision == 2) {
-    first = putPair(first, decimals);
-    *--first = '.';
+    *out = '.';
+    std::memcpy(out + 1, kDigitPairs.digits[decimals], 2);
+    return out + 3;
   } else {
+    std::memcpy(out, kDecimalTriples.text[decimals / (scale / 1000)], 4);
     if constexpr (precision == 6) {
-      first -= 3;
-      std::memcpy(first, kDecimalTriples.text[decimals % 1000] + 1, 3);
+      std::memcpy(out + 4, kDecimalTriples.text[decimals % 1000] + 1, 3);
+      return out + 7;
     }
-    first -= 4;
-    std::memcpy(first, kDecimalTriples.text[decimals / (scale / 1000)], 4);
+    return out + 4;
   }
-  return digitsBackwards(units, first);
 }
 
 // Mantissas (without their trailing zero bits) up to this many bits times
@@ -577,7 +575,7 @@ constexpr int kMantissaBitsForMicros = 43;
 // mantissa of more than 43 bits (a single-precision value has 24): the C
 // library then renders it.
 template <int32_t precision>
-char *renderFixed(double value, char *end) {
+char *renderFixed(double value, char *out) {
   static_assert(precision == 2 || precision == 3 || precision == 6);
   if (!(value < kFixedLimit && value > -kFixedLimit)) return nullptr;
   uint64_t bits = 0;
@@ -613,39 +611,45 @@ char *renderFixed(double value, char *end) {
     whole = (scaled + (half - 1) + (scaled >> shift & 1u)) >> shift;
   }  // else: below half a unit of the last decimal, rounds to 0
 
-  char *first = fixedDigits<precision>(whole, end);
-  if (negative) *--first = '-';
-  return first;
+  if (negative) *out++ = '-';
+  return fixedDigits<precision>(whole, out);
 }
 
-char *renderFixed(double value, int32_t precision, char *end) {
-  return precision == 6   ? renderFixed<6>(value, end)
-         : precision == 3 ? renderFixed<3>(value, end)
-                          : renderFixed<2>(value, end);
+char *renderFixed(double value, int32_t precision, char *out) {
+  return precision == 6   ? renderFixed<6>(value, out)
+         : precision == 3 ? renderFixed<3>(value, out)
+                          : renderFixed<2>(value, out);
 }
 
-// The text a conversion is rendered into, backwards from end(). Its last
-// byte is a NUL (a sink that writes to standard error takes pieces as
-// strings), and from the first byte of any rendering (at most 21 bytes)
-// it holds Pieces::kRenderedRoom bytes.
-struct RenderedText {
-  static constexpr int32_t kLongest = 21;
-  char bytes[64] = {};
-  char *end() { return bytes + kLongest + 1; }
-};
-static_assert(RenderedText::kLongest + 1 + Pieces::kRenderedRoom <=
-              static_cast<int32_t>(sizeof RenderedText::bytes));
-
-void putBackwards(Pieces *pieces, const char *first, const char *end) {
-  pieces->PutRendered(first, end);
+// A conversion rendered by `render` (which writes forward from where it
+// is given and returns the end): in the gathered text where there is
+// room, else into a text of its own, ended by a NUL (a sink that writes to
+// standard error takes pieces as strings) and put as a piece.
+template <typename Render>
+void putRendered(Pieces *pieces, Render render) {
+  if (char *to = pieces->Room(kLongestRendering)) {
+    pieces->Advance(render(to));
+    return;
+  }
+  char text[kLongestRendering + 1];
+  char *end = render(text);
+  *end = '\0';
+  pieces->Put(text, static_cast<int32_t>(end - text));
 }
 
 // A fixed-point conversion of precision 2, 3 or 6, rendered by renderFixed
-// where it can, else by the C library.
+// where it can (as putRendered puts it), else by the C library.
 void putFixed(double value, int32_t precision, Pieces *pieces,
-              ConversionBuffer *buffer, char *end) {
-  if (char *first = renderFixed(value, precision, end)) {
-    putBackwards(pieces, first, end);
+              ConversionBuffer *buffer) {
+  char *to = pieces->Room(kLongestRendering);
+  char text[kLongestRendering + 1];
+  if (char *end = renderFixed(value, precision, to != nullptr ? to : text)) {
+    if (to != nullptr) {
+      pieces->Advance(end);
+    } else {
+      *end = '\0';
+      pieces->Put(text, static_cast<int32_t>(end - text));
+    }
     return;
   }
   static constexpr const char *kFormats[] = {"%.2f", "%.3f", "%f"};
@@ -664,19 +668,21 @@ void putFixed(double value, int32_t precision, Pieces *pieces,
 // nothing, for any other specifier. Sets *stop when the %s buffer could
 // not be enlarged (formatting then stops).
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
-                         ConversionBuffer *buffer, RenderedText *text,
-                         bool *stop) {
-  char *const end = text->end();
+                         ConversionBuffer *buffer, bool *stop) {
   switch (at[0]) {
-    case 'd':
-      putBackwards(pieces, renderDecimal(va_arg(*args, int), end), end);
+    case 'd': {
+      const int value = va_arg(*args, int);
+      putRendered(pieces,
+                  [value](char *to) { return renderDecimal(value, to); });
       return at + 1;
-    case 'h':
+    }
+    case 'h': {
       if (at[1] != 'd') return nullptr;
-      putBackwards(pieces,
-                   renderDecimal(static_cast<short>(va_arg(*args, int)), end),
-                   end);
+      const short value = static_cast<short>(va_arg(*args, int));
+      putRendered(pieces,
+                  [value](char *to) { return renderDecimal(value, to); });
       return at + 2;
+    }
     case 's': {
       const char *string = va_arg(*args, const char *);
       if (string == nullptr) string = "";
@@ -696,15 +702,17 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
     }
     case '.':
       if ((at[1] != '2' && at[1] != '3') || at[2] != 'f') return nullptr;
-      putFixed(va_arg(*args, double), at[1] - '0', pieces, buffer, end);
+      putFixed(va_arg(*args, double), at[1] - '0', pieces, buffer);
       return at + 3;
     case 'f':
-      putFixed(va_arg(*args, double), 6, pieces, buffer, end);
+      putFixed(va_arg(*args, double), 6, pieces, buffer);
       return at + 1;
-    case '0':
+    case '0': {
       if (at[1] != '2' || at[2] != 'x') return nullptr;
-      putBackwards(pieces, renderHex2(va_arg(*args, int), end), end);
+      const int value = va_arg(*args, int);
+      putRendered(pieces, [value](char *to) { return renderHex2(value, to); });
       return at + 3;
+    }
     default:
       return nullptr;
   }
@@ -714,7 +722,6 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
 int32_t formatPieces(VokSink sink, void *sinkArgument, const char *format,
                      size_t plain, va_list args) {
   ConversionBuffer buffer;
-  RenderedText text;
   Pieces pieces(sink, sinkArgument);
   // The argument list is copied only behind the leading plain text: right
   // at the entry the copy would wait for the caller's va_start to be
@@ -728,7 +735,7 @@ int32_t formatPieces(VokSink sink, void *sinkArgument, const char *format,
 
     bool stop = false;
     const char *after =
-        renderCommon(position + 1, &ap, &pieces, &buffer, &text, &stop);
+        renderCommon(position + 1, &ap, &pieces, &buffer, &stop);
     if (stop) break;
     if (after != nullptr) {
       position = after;
@@ -762,14 +769,12 @@ int32_t formatPieces(VokSink sink, void *sinkArgument, const char *format,
 constexpr int32_t kInPlaceRoom = 256;
 
 // Renders the statement from `at` on, its plain text and the conversions
-// renderCommon renders, into [to, limit + Pieces::kRenderedRoom), exactly
-// as the engine renders them. Returns where the text ends, or null when
-// the statement needs the engine: another specifier, a value the C library
+// renderCommon renders, into [to, limit + kLongestRendering), exactly as
+// the engine renders them. Returns where the text ends, or null when the
+// statement needs the engine: another specifier, a value the C library
 // renders, or more text than the room holds.
 char *renderInPlace(const char *at, char *to, char *const limit,
                     va_list *args) {
-  RenderedText text;
-  char *const end = text.end();
   for (;;) {
     if (*at != '%') {
       if (*at == '\0') return to;
@@ -778,32 +783,33 @@ char *renderInPlace(const char *at, char *to, char *const limit,
       continue;
     }
     if (to > limit) return nullptr;
-    const char *first = nullptr;
     switch (at[1]) {
       case 'd':
-        first = renderDecimal(va_arg(*args, int), end);
+        to = renderDecimal(va_arg(*args, int), to);
         at += 2;
-        break;
+        continue;
       case 'h':
         if (at[2] != 'd') return nullptr;
-        first = renderDecimal(static_cast<short>(va_arg(*args, int)), end);
+        to = renderDecimal(static_cast<short>(va_arg(*args, int)), to);
         at += 3;
-        break;
+        continue;
       case '.':
         if ((at[2] != '2' && at[2] != '3') || at[3] != 'f') return nullptr;
-        first = at[2] == '3' ? renderFixed<3>(va_arg(*args, double), end)
-                             : renderFixed<2>(va_arg(*args, double), end);
+        to = at[2] == '3' ? renderFixed<3>(va_arg(*args, double), to)
+                          : renderFixed<2>(va_arg(*args, double), to);
+        if (to == nullptr) return nullptr;
         at += 4;
-        break;
+        continue;
       case 'f':
-        first = renderFixed<6>(va_arg(*args, double), end);
+        to = renderFixed<6>(va_arg(*args, double), to);
+        if (to == nullptr) return nullptr;
         at += 2;
-        break;
+        continue;
       case '0':
         if (at[2] != '2' || at[3] != 'x') return nullptr;
-        first = renderHex2(va_arg(*args, int), end);
+        to = renderHex2(va_arg(*args, int), to);
         at += 4;
-        break;
+        continue;
       case 's': {
         const char *string = va_arg(*args, const char *);
         if (string == nullptr) string = "";
@@ -818,9 +824,6 @@ char *renderInPlace(const char *at, char *to, char *const limit,
       default:
         return nullptr;
     }
-    if (first == nullptr) return nullptr;
-    std::memcpy(to, first, Pieces::kRenderedRoom);
-    to += end - first;
   }
 }
 
@@ -831,7 +834,7 @@ char *renderInPlace(const char *at, char *to, char *const limit,
 // when the statement needs the engine.
 int32_t formatInPlace(Channel *channel, const char *format, size_t plain,
                       va_list args) {
-  constexpr size_t kPlainRoom = kInPlaceRoom - Pieces::kRenderedRoom;
+  constexpr size_t kPlainRoom = kInPlaceRoom - kLongestRendering;
   char *const start = V_ChannelRoom(channel, kInPlaceRoom);
   if (start == nullptr || plain > kPlainRoom) return -1;
   char *const limit = start + kPlainRoom;
@@ -920,21 +923,15 @@ template <int32_t precision>
 bool writePointInPlace(Channel *channel, double x, double y,
                        std::string_view suffix) {
   constexpr std::string_view kPrefix = "\t<Point ";
-  RenderedText xText, yText;
-  const char *xFirst = renderFixed<precision>(x, xText.end());
-  const char *yFirst = renderFixed<precision>(y, yText.end());
-  if (xFirst == nullptr || yFirst == nullptr) return false;
-  constexpr size_t kRoom = kPrefix.size() + 2 * Pieces::kRenderedRoom + 8;
+  constexpr size_t kRoom = kPrefix.size() + 2 * kLongestRendering + 8;
   char *const start = V_ChannelRoom(channel, kRoom);
   if (start == nullptr) return false;
-  char *to = start;
-  std::memcpy(to, kPrefix.data(), kPrefix.size());
-  to += kPrefix.size();
-  std::memcpy(to, xFirst, Pieces::kRenderedRoom);
-  to += xText.end() - xFirst;
+  std::memcpy(start, kPrefix.data(), kPrefix.size());
+  char *to = renderFixed<precision>(x, start + kPrefix.size());
+  if (to == nullptr) return false;
   *to++ = ' ';
-  std::memcpy(to, yFirst, Pieces::kRenderedRoom);
-  to += yText.end() - yFirst;
+  to = renderFixed<precision>(y, to);
+  if (to == nullptr) return false;
   std::memcpy(to, suffix.data(), suffix.size());
   to += suffix.size();
   V_ChannelCommit(channel, static_cast<size_t>(to - start));
