@@ -369,9 +369,10 @@ constexpr int32_t kMostPlainUnits = kPendingSize / kLongestPlainUnit;
 // The units of a hexadecimal stretch that the window and bytes[*i, stop)
 // decide, as pairs. The bytes to write are the window's, oldest first,
 // then bytes[*i, stop): one run, `stream`, in which the stretch goes on
-// while the byte to write or one of the 7 behind it is not text. That is
-// looked for backwards from the seventh byte behind: a byte that is not
-// text there keeps the stretch open up to it.
+// while the byte to write or one of the 7 behind it is not text, that is
+// while fewer than 8 text bytes in a row end 7 behind it (counted without
+// a branch: the bytes are noise as often as not). A line is ended and
+// begun only for a pair that follows.
 void storeHexUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
                    LookaheadBuffer *encoder) {
   const int32_t count = stop - *i;
@@ -379,40 +380,47 @@ void storeHexUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
   for (int k = 0; k < kWindowSize; ++k)
     stream[k] = encoder->window[(encoder->position + k) % kWindowSize];
   std::memcpy(stream + kWindowSize, bytes + *i, static_cast<size_t>(count));
-  int32_t units = 0;  // the stretch's units among the first `count`
-  while (units < count) {
-    int32_t last = units + kWindowSize - 1;
-    while (last >= units && nonTextBit(stream[last]) == 0) --last;
-    if (last < units) break;
-    units = last + 1;
-  }
-  if (units > count) units = count;
+  int32_t textRun = 0;  // text bytes in a row up to the last one looked at
+  auto look = [&textRun](unsigned char byte) {
+    textRun = (textRun + 1) & (static_cast<int32_t>(nonTextBit(byte)) - 1);
+  };
+  for (int32_t k = 0; k < kWindowSize - 1; ++k) look(stream[k]);
+  // Whether the pair of stream[t] is written; t rises by one each time.
+  auto goesOn = [&](int32_t t) {
+    look(stream[t + kWindowSize - 1]);
+    return textRun < kWindowSize;
+  };
 
   unsigned char *out = encoder->pending + encoder->pendingLength;
   int column = encoder->column;
-  for (int32_t t = 0; t < units;) {
+  int32_t t = 0;
+  while (t < count && goesOn(t)) {
     if (column > kLineLimit) {
       *out++ = '\n';
       column = 0;
     }
     if (column == 0) *out++ = '&';
-    // The units that start on this line: up to column 79.
-    const int32_t end = std::min(units, t + (kLineLimit - column) / 2 + 1);
-    column += 2 * (end - t);
-    for (; t < end; ++t, out += 2)
+    // The pairs that start on this line: up to column 79.
+    const int32_t first = t;
+    const int32_t end = std::min(count, t + (kLineLimit - column) / 2 + 1);
+    do {
       std::memcpy(out, kHexPairs.digits[stream[t]], 2);
+      out += 2;
+    } while (++t < end && goesOn(t));
+    column += 2 * (t - first);
+    if (t < end) break;  // the stretch ended on this line
   }
   uint8_t mask = 0;
   for (int k = 0; k < kWindowSize; ++k) {
-    encoder->window[k] = stream[units + k];
-    mask = static_cast<uint8_t>(mask << 1 | nonTextBit(stream[units + k]));
+    encoder->window[k] = stream[t + k];
+    mask = static_cast<uint8_t>(mask << 1 | nonTextBit(stream[t + k]));
   }
   encoder->position = 0;
   encoder->mask = mask;
   encoder->column = static_cast<int16_t>(column);
   encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
-  if (units > 0) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
-  *i += units;
+  if (t > 0) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+  *i += t;
 }
 
 // Stores, from bytes[*i] on, the units of the current mode that are plain:
