@@ -492,12 +492,32 @@ constexpr DecimalTriples kDecimalTriples = makeDecimalTriples();
 // which may round up to 13 digits before the point.
 constexpr int32_t kLongestRendering = 21;
 
-// The decimal digits of value (no sign).
+// The decimal digits of value (no sign). Below 10000, the common case, the
+// digits come from at most two pairs in 32 bits; beyond, two at a time
+// from the end.
 char *putDigits(uint64_t value, char *out) {
-  int32_t count = 1;
-  uint64_t top = value;
-  for (; top >= 10000; top /= 10000) count += 4;
-  count += (top >= 10) + (top >= 100) + (top >= 1000);
+  if (value < 100) {
+    if (value < 10) {
+      *out = static_cast<char>('0' + value);
+      return out + 1;
+    }
+    std::memcpy(out, kDigitPairs.digits[value], 2);
+    return out + 2;
+  }
+  if (value < 10000) {
+    const auto small = static_cast<uint32_t>(value);
+    const uint32_t high = small / 100;
+    if (high < 10) {
+      *out++ = static_cast<char>('0' + high);
+    } else {
+      std::memcpy(out, kDigitPairs.digits[high], 2);
+      out += 2;
+    }
+    std::memcpy(out, kDigitPairs.digits[small - high * 100], 2);
+    return out + 2;
+  }
+  int32_t count = 5;
+  for (uint64_t top = value / 10000; top >= 10; top /= 10) ++count;
   char *const end = out + count;
   char *at = end;
   for (; value >= 100; value /= 100) {
