@@ -850,10 +850,11 @@ char *renderInPlace(const char *at, char *to, char *const limit,
 // A statement to a channel written straight into its buffer, in one piece,
 // where it has the room and the engine would render it all itself: the
 // same bytes and count as the engine, without gathering them. The
-// format's first `plain` bytes are plain text. -1, with nothing written,
-// when the statement needs the engine.
+// format's first `plain` bytes are plain text; the arguments are taken
+// from *args as they are. -1, with nothing written (arguments may have
+// been taken), when the statement needs the engine.
 int32_t formatInPlace(Channel *channel, const char *format, size_t plain,
-                      va_list args) {
+                      va_list *args) {
   constexpr size_t kPlainRoom = kInPlaceRoom - kLongestRendering;
   char *const start = V_ChannelRoom(channel, kInPlaceRoom);
   if (start == nullptr || plain > kPlainRoom) return -1;
@@ -861,31 +862,26 @@ int32_t formatInPlace(Channel *channel, const char *format, size_t plain,
   std::memcpy(start, format, plain);
   char *end = start + plain;
   if (format[plain] != '\0') {
-    va_list ap;
-    va_copy(ap, args);
-    end = renderInPlace(format + plain, end, limit, &ap);
-    va_end(ap);
+    end = renderInPlace(format + plain, end, limit, args);
     if (end == nullptr) return -1;
   }
   V_ChannelCommit(channel, static_cast<size_t>(end - start));
   return static_cast<int32_t>(end - start);
 }
 
-// V_Printf to a channel: in place where it can, else by the engine.
-inline int32_t printToChannel(Channel *channel, const char *format,
-                              va_list args) {
-  if (channel == nullptr || format == nullptr)
-    return Vok_doprnt(outchan, channel, format, args);
+// V_Printf to a channel where it needs no gathering: a statement without
+// conversions as it is, in the one write the engine would gather it into,
+// or one written in place. -1 (arguments may have been taken from *args)
+// when the engine must write it.
+inline int32_t printAtOnce(Channel *channel, const char *format,
+                           va_list *args) {
+  if (channel == nullptr || format == nullptr) return -1;
   const size_t plain = plainLength(format);
-  // A statement without conversions goes to the channel as it is, in the
-  // one write the engine would gather it into.
   if (format[plain] == '\0' && plain <= kPlainStatement)
     return plain == 0 ? 0
                       : static_cast<int32_t>(
                             V_ChannelWrite(format, 1, plain, channel));
-  const int32_t written = formatInPlace(channel, format, plain, args);
-  if (written >= 0) return written;
-  return formatPieces(outchan, channel, format, plain, args);
+  return formatInPlace(channel, format, plain, args);
 }
 
 }  // namespace
@@ -897,7 +893,11 @@ int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
 }
 
 int32_t VokVPrintf(Channel *channel, const char *format, va_list args) {
-  return printToChannel(channel, format, args);
+  va_list ap;
+  va_copy(ap, args);
+  const int32_t written = printAtOnce(channel, format, &ap);
+  va_end(ap);
+  return written >= 0 ? written : Vok_doprnt(outchan, channel, format, args);
 }
 
 int32_t VokVSnprintf(char *buffer, int32_t size, const char *format,
@@ -909,10 +909,18 @@ int32_t VokVSnprintf(char *buffer, int32_t size, const char *format,
   return total;
 }
 
+// The arguments are taken straight from the list va_start made: a copy of
+// it just made waits for the list to be stored, a pause that shows in
+// every statement. The engine, when it must write the statement, starts
+// on the list anew.
 int32_t V_Printf(Channel *channel, const char *format, ...) {
   va_list args;
   va_start(args, format);
-  int32_t n = printToChannel(channel, format, args);
+  int32_t n = printAtOnce(channel, format, &args);
+  va_end(args);
+  if (n >= 0) return n;
+  va_start(args, format);
+  n = Vok_doprnt(outchan, channel, format, args);
   va_end(args);
   return n;
 }
