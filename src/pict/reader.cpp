@@ -73,8 +73,16 @@ unsigned char *ReadString(unsigned char *buffer, int32_t n) {
 
 void ReadUShort(uint16_t *word) {
   unsigned char high = 0, low = 0;
-  ReadByte(&high);
-  ReadByte(&low);
+  if (const unsigned char *both = V_ChannelTake(inputFP, 2)) {  // buffered
+    reader.ByteCount += 2;
+    reader.firstbyte = false;
+    reader.bytesTaken += 2;
+    high = both[0];
+    low = both[1];
+  } else {
+    ReadByte(&high);
+    ReadByte(&low);
+  }
   *word = static_cast<uint16_t>(high << 8 | low);
 }
 

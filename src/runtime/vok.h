@@ -126,6 +126,17 @@ inline size_t V_ChannelRead(void *buffer, size_t size, size_t count,
   return VokChannelRead(buffer, size, count, channel);
 }
 
+// The next `count` bytes read ahead, taken from the buffer in place: where
+// they are, or null (nothing taken) when fewer are buffered; V_ChannelRead
+// then reads on. The reader's words come out so.
+inline const unsigned char *V_ChannelTake(Channel *channel, size_t count) {
+  ChannelBuffer *file = channel != nullptr ? channel->buffered : nullptr;
+  if (file == nullptr || file->end - file->head < count) return nullptr;
+  const unsigned char *bytes = file->buffer + file->head;
+  file->head += count;
+  return bytes;
+}
+
 inline char *V_ChannelRoom(Channel *channel, size_t need) {
   ChannelBuffer *file = channel != nullptr ? channel->buffered : nullptr;
   if (file == nullptr || need > kChannelBufferSize - file->pending ||
