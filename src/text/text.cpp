@@ -159,10 +159,11 @@ void dumptext(int x, int y, const unsigned char *text) {
     dumprotatedtext(ox, oy, text);
     return;
   }
-  V_Printf(outputFP, "\t<TLAlignment Left>\n");
-  V_Printf(outputFP, "\t<Angle 0>\n");
-  V_Printf(outputFP, "\t<TLOrigin %.3f %.3f>\n", static_cast<double>(ox),
-           static_cast<double>(oy));
+  V_Printf(outputFP,
+           "\t<TLAlignment Left>\n"
+           "\t<Angle 0>\n"
+           "\t<TLOrigin %.3f %.3f>\n",
+           static_cast<double>(ox), static_cast<double>(oy));
   WriteString(text);
   IncrementGroupCount();
   V_Printf(outputFP, "> # end of non-rotated text line\n");
