@@ -136,15 +136,16 @@ void DumpTextState() {
 }
 
 // The String statement of a run, after the Font statement of the current
-// font's family if one is due. The string opens with a backquote and closes
-// with a straight quote.
-void WriteString(const unsigned char *text) {
+// font's family if one is due, and the end of its text line (in the same
+// write as the string's close). The string opens with a backquote and
+// closes with a straight quote.
+void WriteStringAndEnd(const unsigned char *text) {
   unsigned char unused = 0;
   GetFontandCode(state.TextFont, 0, state.TorvaFont, &unused);
   DumpFontState(0);
   V_Printf(outputFP, "\t<String `");
   WriteSubstring(text);
-  V_Printf(outputFP, "'>\n");
+  V_Printf(outputFP, "'>\n> # end of non-rotated text line\n");
 }
 
 // One run as a TextLine. The origin is the text position moved by the
@@ -164,9 +165,8 @@ void dumptext(int x, int y, const unsigned char *text) {
            "\t<Angle 0>\n"
            "\t<TLOrigin %.3f %.3f>\n",
            static_cast<double>(ox), static_cast<double>(oy));
-  WriteString(text);
+  WriteStringAndEnd(text);
   IncrementGroupCount();
-  V_Printf(outputFP, "> # end of non-rotated text line\n");
 }
 
 // Reads the count byte and the run of text behind it, then the pad byte of
