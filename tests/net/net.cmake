@@ -1,18 +1,14 @@
-# The regression net: every picture of the repository, converted with the
-# usual option sets, gives the exit status, standard output, standard error
-# and output file recorded in net.txt, one line per run:
-#   PICTURE OPTIONS... >TARGET STATUS OUT ERR FILE
-# TARGET file is `picttotov OPTIONS in.pict out.tov`, stdout is `picttotov
-# OPTIONS in.pict`; OUT, ERR and FILE are SHA-256 sums ("-": no such file).
-# Corpus pictures and examples run plain, -full and -s 1.7 -l to both
-# targets, those in a noheader folder with -aframe too. The fuzzer's finds in
-# tests/data/regressions run with the options their names hold (DATE-WHAT.
-# OPTIONS.pict: aframe, l, full, sN for -s N, pipe: the picture on standard
+# The regression net: each run's exit status and SHA-256 of standard output,
+# standard error and out.tov ("-": none), as recorded in net.txt, one line
+# per run: PICTURE OPTIONS... >file|stdout STATUS OUT ERR FILE. Corpus
+# pictures and examples run plain, -full and -s 1.7 -l, noheader ones with
+# -aframe too; the fuzzer's finds in tests/data/regressions with the options
+# in their names (DATE-WHAT.aframe.l.full.sN.pipe.pict; pipe: from standard
 # input, to a file only). Each run is alone in an empty folder (the text
 # example with the examples' pictfonts.cfg), HOME and QZHOME unset.
 #   cmake -DBINARY=build/picttotov -DWORK=folder [-DMODE=update] -P net.cmake
-# The check (default) fails listing the lines that differ; update rewrites
-# net.txt and lists the runs that changed, came or went.
+# The check fails listing the lines that differ; update rewrites net.txt and
+# lists the runs that changed, came or went.
 cmake_minimum_required(VERSION 3.21)
 get_filename_component(source "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
 set(net "${CMAKE_CURRENT_LIST_DIR}/net.txt")
@@ -24,14 +20,6 @@ get_filename_component(BINARY "${BINARY}" ABSOLUTE)
 get_filename_component(WORK "${WORK}" ABSOLUTE)
 unset(ENV{HOME})
 unset(ENV{QZHOME})
-
-function(sha256 path result)
-  set(sum -)
-  if(EXISTS "${path}")
-    file(SHA256 "${path}" sum)
-  endif()
-  set(${result} "${sum}" PARENT_SCOPE)
-endfunction()
 
 # Appends the runs of `picture` with the list `options` to `lines`.
 function(convert picture options stdin)
@@ -60,9 +48,12 @@ function(convert picture options stdin)
     execute_process(COMMAND "${BINARY}" ${arguments} WORKING_DIRECTORY "${run}"
                     INPUT_FILE "${input}" OUTPUT_FILE "${WORK}/stdout"
                     ERROR_FILE "${WORK}/stderr" RESULT_VARIABLE status)
-    sha256("${WORK}/stdout" out)
-    sha256("${WORK}/stderr" err)
-    sha256("${run}/out.tov" document)
+    file(SHA256 "${WORK}/stdout" out)
+    file(SHA256 "${WORK}/stderr" err)
+    set(document -)
+    if(EXISTS "${run}/out.tov")
+      file(SHA256 "${run}/out.tov" document)
+    endif()
     list(APPEND lines "${shown} >${target} ${status} ${out} ${err} ${document}")
   endforeach()
   set(lines ${lines} PARENT_SCOPE)
