@@ -1,6 +1,6 @@
 // The previewer run in-process: documents it cannot read (a message naming
-// the line, status 1), and image facets, built in the facet format or
-// written by the filter, decoded and read back out of the SVG's PNG pixel
+// the line, status 1), text in its family's encoding, and image facets,
+// encoded by the filter's own encoder, read back out of the SVG's PNG pixel
 // for pixel.
 #include "preview/preview.h"
 
@@ -18,8 +18,6 @@
 namespace {
 
 using imagebytes::RasterHeader;
-using pictbytes::RectBytes;
-using pictbytes::U16;
 
 struct Outcome {
   int status = -1;
@@ -220,10 +218,11 @@ TEST(PreviewErrors, EveryPrefixEndsCleanly) {
   EXPECT_EQ(Preview(tov).status, 0);
 }
 
-// Facets decoded to their pixels, placed at their BRect: runs the filter
-// does not write (one of 256 bytes, one of 194 that spans the two rows, and
-// a run of the escape byte 0x80 itself); an image of no pixels and a facet
-// of another kind draw nothing.
+// Facets decoded to their pixels, placed at their BRect: an 8-bit image
+// whose colour map holds every byte, in runs (one of 256 bytes, one of 194
+// that spans the two rows, and a run of the escape byte 0x80 itself); a
+// bitmap, ink black and no ink white, its rows padded to 16 bits; an image
+// of no pixels and a facet of another kind draw nothing.
 TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
   std::string map, pixels;  // colour i is (i, 255 - i, i)
   for (int plane = 0; plane < 3; ++plane)
@@ -231,10 +230,14 @@ TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
       map += static_cast<char>(plane == 1 ? 255 - i : i);
   for (int i = 0; i < 600; ++i)
     pixels += i < 450 ? "\x11\xEE\x11" : "\x80\x7F\x80";
+  std::string bits;  // rows 10101 and 01010
+  for (int i = 0; i < 10; ++i) bits.append(3, i % 2 ? '\xFF' : '\0');
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {Facet(RasterHeader(300, 2, 8) + map +
              "\x80\xFF\x11\x80\xC1\x11\x80\x95\x80"),
        {pixels}},
+      {Facet(RasterHeader(5, 2, 1) + std::string("\xA8\x00\x57\xFF", 4)),
+       {bits}},
       {Facet(RasterHeader(0, 5, 1)), {}},
       {Facet(RasterHeader(7, 0, 1)), {}},
       {"=OtherInset\n&whatever \\x00\n=EndInset\n", {}},
@@ -247,59 +250,6 @@ TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
                                "height=\"25\"/>") != std::string::npos,
               !images.empty());
   }
-}
-
-// Round trip: a built picture's images go through the filter into facets,
-// the previewer decodes them, and the pixels that come out are the pixels
-// the picture holds. Both are 37 x 14: an 8-bit pixel map whose colour i is
-// (i, 255 - i, 7i), and a bitmap, ink black and no ink white.
-TEST(PreviewRoundTrip, FilterFacetsDecodeToThePicturePixels) {
-  constexpr int kWidth = 37, kHeight = 14;
-  std::string pixMap =
-      U16(0x8000 | 38) + RectBytes(0, 0, kHeight, kWidth) +
-      pictbytes::Hex(
-          "0000 0000 00000000 00480000 00480000 0000 0008 0001 0008"
-          "00000000 00000000 00000000 00000000 0000 00FF");
-  for (int i = 0; i < 256; ++i)
-    pixMap += U16(i) + U16(i * 257) + U16((255 - i) * 257) +
-              U16((i * 7 & 0xFF) * 257);
-  std::string rows8, rows1, colour, bits;
-  for (int y = 0; y < kHeight; ++y) {
-    std::string row8, row1;
-    for (int x = 0; x < 38; ++x) {
-      // Rows 0 to 3 count through every kind of byte of the text encoding,
-      // a line feed in every 16; row 4 is all run escapes; rows 5 on are one
-      // run across the row ends.
-      int index = y * 38 + x;
-      if (index % 16 == 10) index = '\n';
-      if (y >= 4) index = y == 4 ? 0x80 : 0x11;
-      row8 += static_cast<char>(index);
-      if (x < kWidth)
-        colour += {static_cast<char>(index), static_cast<char>(255 - index),
-                   static_cast<char>(index * 7 & 0xFF)};
-    }
-    for (int x = 0; x < 8; ++x)
-      row1 += static_cast<char>((x * 0x35 + y) & 0xFF);
-    for (int x = 0; x < kWidth; ++x)
-      bits.append(3, row1[x / 8] & (0x80 >> (x % 8)) ? '\0' : '\xFF');
-    rows8 += pictbytes::PackedRow(row8);
-    rows1 += pictbytes::PackedRow(row1);
-  }
-  const std::string placement = RectBytes(0, 0, kHeight, kWidth) +
-                                RectBytes(10, 10, 10 + kHeight, 47) + U16(0);
-  auto even = [](std::string data) {
-    return data.size() % 2 ? data + '\0' : data;
-  };
-  const std::string picture = pictbytes::PictV2(
-      U16(0x98) + even(pixMap + placement + rows8) + U16(0x98) +
-          even(U16(8) + RectBytes(0, 0, kHeight, kWidth) + placement + rows1),
-      {}, /*header=*/false);
-  runfilter::Result converted = runfilter::Run(picture, {"-aframe"});
-  ASSERT_EQ(converted.status, 0) << converted.err;
-  Outcome outcome = Preview(converted.out);
-  ASSERT_EQ(outcome.status, 0) << outcome.message;
-  EXPECT_TRUE(ImagePixels(outcome.svg) ==
-              (std::vector<std::string>{colour, bits}));
 }
 
 }  // namespace
