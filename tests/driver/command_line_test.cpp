@@ -102,18 +102,6 @@ TEST_F(CommandLine, InputAndOutputNames) {
   Expect({longName}, 1, "MSG 1004 " + longName + "\n", "");
 }
 
-TEST_F(CommandLine, MissingMessageFileEndsAtOnce) {
-  Options options;
-  options.input = Options::Input::kNone;
-  options.argv0 = dir_.path() + "/elsewhere/picttotov";
-  for (const Args &args : std::vector<Args>{{"-V"}, {"-x"}, {}}) {
-    Result result = runfilter::Run("", args, options);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Fail to open string resource file\n");
-    EXPECT_EQ(result.out, "");
-  }
-}
-
 TEST(Cmdline, BasenameKeepsATrailingSlash) {
   // The tail behind the last "/" that has something after it (plain paths
   // show in the runs' messages); main passes "" for a missing name.

@@ -199,25 +199,6 @@ TEST(PreviewText, FamiliesReadInTheirEncodings) {
   }
 }
 
-// Every prefix of a document with every kind of object either previews or
-// fails with a message; none crashes.
-TEST(PreviewErrors, EveryPrefixEndsCleanly) {
-  const std::string tov =
-      Imported(Facet(RasterHeader(16, 2, 1) + std::string("\0\0\xFF\xFF", 4))) +
-      "<Rectangle\n\t<Fill 0>\n\t<BRect 0 0 1 1>\n>\n"
-      "<TextLine\n\t<TLOrigin 1 2>\n\t<Font \n\t\t<FFamily `T'>\n\t>\n"
-      "\t<String `a\\'\\x41 '>\n>\n";
-  int failed = 0;
-  for (size_t n = 0; n < tov.size(); ++n) {
-    Outcome outcome = Preview(tov.substr(0, n));
-    ASSERT_TRUE(outcome.status == 0 || outcome.message.rfind("line ", 0) == 0)
-        << n;
-    failed += outcome.status;
-  }
-  EXPECT_GT(failed, 0);
-  EXPECT_EQ(Preview(tov).status, 0);
-}
-
 // Facets decoded to their pixels, placed at their BRect: an 8-bit image
 // whose colour map holds every byte, in runs (one of 256 bytes, one of 194
 // that spans the two rows, and a run of the escape byte 0x80 itself); a

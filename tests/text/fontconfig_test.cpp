@@ -145,19 +145,6 @@ TEST(FontParser, StrayBytesAvoidTheDocumentOnStandardOutput) {
   EXPECT_EQ(read.messages, "x-");
 }
 
-// The installed default names the classic fonts and reads without a message
-// or a stray byte.
-TEST(FontParser, DefaultFileReadsCleanly) {
-  Read read = ReadEntries(ChannelOn(
-      runfilter::ReadFile(PICTTOTOV_SOURCE_DIR "/resources/pictfonts.cfg")));
-  EXPECT_EQ(read.strays + read.messages, "");
-  for (const char *entry :
-       {"font 0 Chicago\n", "font 2 New York\n", "font 20 Times\n",
-        "font 21 Helvetica\n", "font 22 Courier\n", "font 23 Symbol\n"})
-    EXPECT_NE(read.entries.find(entry), std::string::npos) << entry;
-  EXPECT_EQ(read.entries.find("char"), std::string::npos);
-}
-
 // ---------------------------------------------------------------------------
 // Finding the file
 // ---------------------------------------------------------------------------
