@@ -21,7 +21,6 @@
 #include "pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
-#include "support/tov_document.h"
 
 namespace {
 
@@ -31,7 +30,8 @@ using Args = std::vector<std::string>;
 
 const std::string kUsage = srefixture::Usage("picttotov");
 const std::string kPicture = pictbytes::PictV1("");
-const std::string kDocument = tov::Document("");
+const std::string kDocument = runfilter::ReadFile(
+    PICTTOTOV_SOURCE_DIR "/tests/cases/skeleton/EmptyV1.tov");
 
 // The filter started as <dir>/picttotov, with the test messages beside it
 // and <dir> as its working directory, which holds the picture in.pict.
