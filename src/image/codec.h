@@ -27,8 +27,8 @@ struct CodecInput {
   int32_t height = 0;
   int32_t depth = 0;
   const uint32_t *palette = nullptr;  // kPaletteSize entries, or null
-  int64_t maxPixels = 0;  // a frame of more pixels is not decoded
-  int32_t maxSide = 0;    // nor one wider or higher than this
+  int64_t maxPixels = 0;              // a frame of more pixels is not decoded
+  int32_t maxSide = 0;                // nor one wider or higher than this
 };
 
 enum class CodecStatus {

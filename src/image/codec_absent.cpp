@@ -2,8 +2,7 @@
 // image is decoded, each is reported and left out.
 #include "image/codec.h"
 
-CodecStatus DecodeCodecFrame(const CodecInput &, CodecFrame *,
-                             const char **) {
+CodecStatus DecodeCodecFrame(const CodecInput &, CodecFrame *, const char **) {
   return CodecStatus::kNoSupport;
 }
 

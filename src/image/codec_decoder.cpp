@@ -61,8 +61,8 @@ CodecStatus configure(const CodecLibrary &library, const CodecInput &input,
   context->thread_count = 1;
   context->flags |= AV_CODEC_FLAG_BITEXACT;
   context->idct_algo = FF_IDCT_SIMPLE;
-  context->err_recognition = AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER |
-                             AV_EF_EXPLODE;
+  context->err_recognition =
+      AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
   if (input.extradata != nullptr && input.extradataSize > 0) {
     // The context frees it.
     auto *extradata = static_cast<uint8_t *>(
@@ -204,7 +204,8 @@ const unsigned char *CodecFrameRow(int32_t y) {
   const uint32_t width = static_cast<uint32_t>(frame.width);
   if (!decoder.planes.Reserve(3 * width)) return nullptr;
   const unsigned char *rgb =
-      decoder.band.data() + 3 * width * static_cast<uint32_t>(y - decoder.bandTop);
+      decoder.band.data() +
+      3 * width * static_cast<uint32_t>(y - decoder.bandTop);
   unsigned char *planes = decoder.planes.data();
   for (uint32_t x = 0; x < width; ++x) {
     planes[x] = rgb[3 * x];

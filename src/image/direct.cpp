@@ -281,8 +281,7 @@ void DiffuseOntoFixedMap(const unsigned char *red, const unsigned char *green,
                          int32_t rowNumber, int32_t rowLength,
                          unsigned char *row) {
   if (rowNumber == 0)
-    std::memset(diffusionErrors.data(), 0,
-                sizeof(int32_t) * errorCount(width));
+    std::memset(diffusionErrors.data(), 0, sizeof(int32_t) * errorCount(width));
   const unsigned char *const planes[3] = {red, green, blue};
   diffuseRow(planes, width, row, errorRow(rowNumber, width),
              errorRow(rowNumber + 1, width));

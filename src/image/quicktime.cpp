@@ -67,22 +67,22 @@ struct CodecEntry {
 };
 
 constexpr CodecEntry kCodecs[] = {
-    {"raw ", "rawvideo", -1, ""},  {"jpeg", "mjpeg", 0, ""},
-    {"mjpa", "mjpeg", 0, ""},      {"mjpb", "mjpegb", 0, ""},
-    {"png ", "png", 0, ""},        {"rpza", "rpza", 0, ""},
-    {"cvid", "cinepak", 0, ""},    {"SVQ1", "svq1", 0, ""},
-    {"SVQ3", "svq3", 0, "*"},      {"rle ", "qtrle", 0, ""},
-    {"smc ", "smc", 0, ""},        {"8BPS", "8bps", 0, ""},
-    {"yuv2", "rawvideo", 16, ""},  {"2vuy", "rawvideo", 16, ""},
-    {"yuvs", "rawvideo", 16, ""},  {"v210", "v210", 21, ""},
-    {"qdrw", "qdraw", 0, ""},      {"tga ", "targa", 0, ""},
-    {"tiff", "tiff", 0, ""},       {"gif ", "gif", 0, ""},
-    {"h263", "h263", 0, ""},       {"mp4v", "mpeg4", 0, ""},
-    {"avc1", "h264", 0, "avcC"},   {"hvc1", "hevc", 0, "hvcC"},
-    {"hev1", "hevc", 0, "hvcC"},   {"apcn", "prores", 0, ""},
-    {"apch", "prores", 0, ""},     {"apcs", "prores", 0, ""},
-    {"apco", "prores", 0, ""},     {"ap4h", "prores", 0, ""},
-    {"dvc ", "dvvideo", 0, ""},    {"dvcp", "dvvideo", 0, ""},
+    {"raw ", "rawvideo", -1, ""}, {"jpeg", "mjpeg", 0, ""},
+    {"mjpa", "mjpeg", 0, ""},     {"mjpb", "mjpegb", 0, ""},
+    {"png ", "png", 0, ""},       {"rpza", "rpza", 0, ""},
+    {"cvid", "cinepak", 0, ""},   {"SVQ1", "svq1", 0, ""},
+    {"SVQ3", "svq3", 0, "*"},     {"rle ", "qtrle", 0, ""},
+    {"smc ", "smc", 0, ""},       {"8BPS", "8bps", 0, ""},
+    {"yuv2", "rawvideo", 16, ""}, {"2vuy", "rawvideo", 16, ""},
+    {"yuvs", "rawvideo", 16, ""}, {"v210", "v210", 21, ""},
+    {"qdrw", "qdraw", 0, ""},     {"tga ", "targa", 0, ""},
+    {"tiff", "tiff", 0, ""},      {"gif ", "gif", 0, ""},
+    {"h263", "h263", 0, ""},      {"mp4v", "mpeg4", 0, ""},
+    {"avc1", "h264", 0, "avcC"},  {"hvc1", "hevc", 0, "hvcC"},
+    {"hev1", "hevc", 0, "hvcC"},  {"apcn", "prores", 0, ""},
+    {"apch", "prores", 0, ""},    {"apcs", "prores", 0, ""},
+    {"apco", "prores", 0, ""},    {"ap4h", "prores", 0, ""},
+    {"dvc ", "dvvideo", 0, ""},   {"dvcp", "dvvideo", 0, ""},
     {"icod", "aic", 0, ""},
 };
 
@@ -92,10 +92,10 @@ constexpr CodecEntry kCodecs[] = {
 // without the cube's levels, and black).
 constexpr uint32_t kStandard2[] = {0xFFFFFF, 0x000000};
 constexpr uint32_t kStandard4[] = {0xFFFFFF, 0xACACAC, 0x555555, 0x000000};
-constexpr uint32_t kStandard16[] = {
-    0xFFFFFF, 0xFCF305, 0xFF6402, 0xDD0806, 0xF20884, 0x4600A5,
-    0x0000D4, 0x02ABEA, 0x1FB714, 0x006411, 0x562C05, 0x90713A,
-    0xC0C0C0, 0x808080, 0x404040, 0x000000};
+constexpr uint32_t kStandard16[] = {0xFFFFFF, 0xFCF305, 0xFF6402, 0xDD0806,
+                                    0xF20884, 0x4600A5, 0x0000D4, 0x02ABEA,
+                                    0x1FB714, 0x006411, 0x562C05, 0x90713A,
+                                    0xC0C0C0, 0x808080, 0x404040, 0x000000};
 constexpr uint32_t kRampLevels[] = {0xEE, 0xDD, 0xBB, 0xAA, 0x88,
                                     0x77, 0x55, 0x44, 0x22, 0x11};
 
@@ -221,8 +221,9 @@ const CodecEntry *findCodec(const unsigned char *type) {
 int depthBits(int32_t depth) { return depth > 32 ? depth - 32 : depth; }
 
 // The extra data of a codec, from the extensions (input->extradataSize
-// bytes of them on entry): all of them, or the contents of the one named (an extension is a 32-bit size counting its 8-byte head, four
-// characters, and its contents).
+// bytes of them on entry): all of them, or the contents of the one named (an
+// extension is a 32-bit size counting its 8-byte head, four characters, and its
+// contents).
 void findExtradata(const CodecEntry &codec, CodecInput *input) {
   const unsigned char *at = quickTime.extensions.data();
   const uint32_t whole = input->extradataSize;  // all of the extensions
@@ -256,8 +257,8 @@ void findExtradata(const CodecEntry &codec, CodecInput *input) {
 bool makePalette(int32_t depth, int16_t tableId, uint32_t extensionSize,
                  uint32_t palette[kPaletteSize]) {
   const int bits = depthBits(depth);
-  if (depth < 1 || depth > 40 || (bits != 1 && bits != 2 && bits != 4 &&
-                                  bits != 8))
+  if (depth < 1 || depth > 40 ||
+      (bits != 1 && bits != 2 && bits != 4 && bits != 8))
     return false;
   const int count = 1 << bits;
   for (int i = 0; i < kPaletteSize; ++i) palette[i] = 0xFF000000u;
@@ -270,15 +271,16 @@ bool makePalette(int32_t depth, int16_t tableId, uint32_t extensionSize,
                          kTableHead + (i + 1) * kEntry <= extensionSize;
          ++i) {
       const unsigned char *entry = table + kTableHead + i * kEntry;
-      palette[i] |= uint32_t{entry[2]} << 16 | uint32_t{entry[4]} << 8 |
-                    entry[6];
+      palette[i] |=
+          uint32_t{entry[2]} << 16 | uint32_t{entry[4]} << 8 | entry[6];
     }
     return true;
   }
   for (int i = 0; i < count; ++i) {
     uint32_t rgb = 0;
     if (depth > 32) {
-      uint32_t level = static_cast<uint32_t>(255 * (count - 1 - i) / (count - 1));
+      uint32_t level =
+          static_cast<uint32_t>(255 * (count - 1 - i) / (count - 1));
       rgb = level << 16 | level << 8 | level;
     } else if (bits == 1) {
       rgb = kStandard2[i];
@@ -421,11 +423,11 @@ bool decodeAndWrite(const unsigned char *head, const unsigned char *description,
   bounds.height = quickTime.crop.height;
   const ColorMap &fixed = FixedColorMap();
   if (frame.indexed)
-    WriteImageObject(bounds, destination, 8, frame.red, frame.green,
-                     frame.blue, RowSource::kQuickTime);
+    WriteImageObject(bounds, destination, 8, frame.red, frame.green, frame.blue,
+                     RowSource::kQuickTime);
   else
-    WriteImageObject(bounds, destination, 8, fixed.red, fixed.green,
-                     fixed.blue, RowSource::kQuickTime);
+    WriteImageObject(bounds, destination, 8, fixed.red, fixed.green, fixed.blue,
+                     RowSource::kQuickTime);
   return true;
 }
 
@@ -483,8 +485,7 @@ bool convert(Block &block) {
       codec->bitsPerPixel < 0 ? depthBits(depth) : codec->bitsPerPixel;
   if (bits == 0 ? pixels > int64_t{dataSize} * kMostPixelsPerByte
                 : pixels * bits > int64_t{dataSize} * 8) {
-    reportTooLarge(name, "%u x %u pixels in %u bytes", width, height,
-                   dataSize);
+    reportTooLarge(name, "%u x %u pixels in %u bytes", width, height, dataSize);
     return false;
   }
   bool noMemory = false;
