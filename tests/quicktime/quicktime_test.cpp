@@ -124,6 +124,8 @@ TEST(QuickTime, BadImagesAreReportedAndTheConversionGoesOn) {
   qtbytes::Image dense = JpegImage();
   dense.width = dense.height = 16384;  // 16384 pixels a byte at most
   dense.data.resize(16383);
+  qtbytes::Image edge = dense;  // as many pixels as the data describes
+  edge.data.resize(16384);
   qtbytes::Image matte = JpegImage();
   matte.matte = std::string(10, '\0');
   const std::string body = qtbytes::Body(JpegImage());
@@ -162,6 +164,8 @@ TEST(QuickTime, BadImagesAreReportedAndTheConversionGoesOn) {
        "MSG 1030 raw  10 x 10 pixels in 299 bytes\n"},
       {"more pixels than data describes", qtbytes::Opcode(dense),
        "MSG 1030 jpeg 16384 x 16384 pixels in 16383 bytes\n"},
+      {"as many pixels as the data describes", qtbytes::Opcode(edge),
+       kDecodes ? "MSG 1029 jpeg\n" : noSupport},
       {"data cut short", qtbytes::Opcode(cut),
        kDecodes ? "MSG 1029 jpeg\n" : noSupport},
       {"data damaged", qtbytes::Opcode(noise),
