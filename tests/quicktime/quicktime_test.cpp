@@ -653,6 +653,19 @@ TEST(QuickTimeCorpus, TenImagesMatchAnIndependentDecode) {
   EXPECT_EQ(images, 10u);
 }
 
+// The QuickTime example converts under -full to its checked document.
+TEST(QuickTimeCorpus, ExampleConvertsToItsDocument) {
+  const std::string examples = PICTTOTOV_SOURCE_DIR "/examples/";
+  Options options;
+  options.input = Options::Input::kNone;
+  options.workdir = examples;
+  Result r =
+      runfilter::Run("", {"-full", examples + "quicktime.pict"}, options);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, runfilter::ReadFile(examples + "quicktime.tov"));
+}
+
 #else
 
 TEST(QuickTimeCodecs, NeedTheLibraries) { SKIP_WITHOUT_QUICKTIME(); }
