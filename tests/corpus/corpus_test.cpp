@@ -91,6 +91,17 @@ const std::map<std::string, size_t> kDirectImages = {
     {"generated/im-grad-jpeg.pict", 1},
 };
 
+// A filter built without QuickTime support reports each QuickTime image of
+// these pictures under -full (message 1031).
+bool LeavesQuickTimeOut(const std::string &name) {
+#ifdef PICTTOTOV_QUICKTIME
+  (void)name;
+  return false;
+#else
+  return name == "generated/im-grad-jpeg.pict";
+#endif
+}
+
 class Corpus : public ::testing::TestWithParam<std::string> {};
 
 // Walked to its end-of-picture opcode, the whole document written; with the
@@ -116,7 +127,7 @@ TEST_P(Corpus, ConvertsToTheEnd) {
   ExpectCleanEnd(full);
   auto images = kDirectImages.find(name);
   if (images == kDirectImages.end()) return;
-  EXPECT_EQ(full.err, "");
+  if (!LeavesQuickTimeOut(name)) EXPECT_EQ(full.err, "");
   EXPECT_EQ(Count(full.out, "<ImportObject"), images->second);
   EXPECT_EQ(Count(full.out, "=EndInset\n"), images->second);
 }
