@@ -127,7 +127,9 @@ TEST_P(Corpus, ConvertsToTheEnd) {
   ExpectCleanEnd(full);
   auto images = kDirectImages.find(name);
   if (images == kDirectImages.end()) return;
-  if (!LeavesQuickTimeOut(name)) EXPECT_EQ(full.err, "");
+  if (!LeavesQuickTimeOut(name)) {
+    EXPECT_EQ(full.err, "");
+  }
   EXPECT_EQ(Count(full.out, "<ImportObject"), images->second);
   EXPECT_EQ(Count(full.out, "=EndInset\n"), images->second);
 }
