@@ -8,7 +8,9 @@
 # example with the examples' pictfonts.cfg), HOME and QZHOME unset.
 #   cmake -DBINARY=build/picttotov -DWORK=folder [-DMODE=update] -P net.cmake
 # The check fails listing the lines that differ; update rewrites net.txt and
-# lists the runs that changed, came or went.
+# lists the runs that changed, came or went. A filter built without
+# QuickTime support leaves QuickTime images out with a message of its own:
+# those runs are not checked, and such a filter can't record the net.
 cmake_minimum_required(VERSION 3.21)
 get_filename_component(source "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
 set(net "${CMAKE_CURRENT_LIST_DIR}/net.txt")
@@ -54,13 +56,22 @@ function(convert picture options stdin)
     if(EXISTS "${run}/out.tov")
       file(SHA256 "${run}/out.tov" document)
     endif()
+    # A build without QuickTime support leaves every QuickTime image out
+    # with a message of its own: such a run can't be compared.
+    file(READ "${WORK}/stderr" messages)
+    if(messages MATCHES "built without QuickTime support")
+      list(APPEND unchecked "${shown} >${target} ")
+      continue()
+    endif()
     list(APPEND lines "${shown} >${target} ${status} ${out} ${err} ${document}")
   endforeach()
   set(lines ${lines} PARENT_SCOPE)
+  set(unchecked ${unchecked} PARENT_SCOPE)
 endfunction()
 
 file(MAKE_DIRECTORY "${WORK}")
 set(lines)
+set(unchecked)
 file(GLOB_RECURSE corpus RELATIVE "${source}" "${source}/tests/data/corpus/*.pict")
 file(GLOB examples RELATIVE "${source}" "${source}/examples/*.pict")
 foreach(picture IN LISTS corpus examples)
@@ -96,6 +107,27 @@ file(WRITE "${WORK}/net.txt" "${text}\n")
 set(recorded "${net}")
 if(NOT EXISTS "${net}")
   set(recorded /dev/null)
+endif()
+# Without QuickTime support the net can't be recorded, and the runs that
+# can't be compared leave the recorded lines.
+list(LENGTH unchecked skipped)
+if(skipped AND MODE STREQUAL "update")
+  message(FATAL_ERROR "${skipped} runs met QuickTime images this build "
+                      "leaves out: record the net with a build that has "
+                      "QuickTime support (FFmpeg's development files).")
+elseif(skipped)
+  message(STATUS "${skipped} runs with QuickTime images not checked: the "
+                 "filter was built without QuickTime support")
+  file(STRINGS "${net}" kept)
+  foreach(line IN LISTS kept)
+    string(REGEX MATCH "^.* >[a-z]+ " run "${line}")
+    if(run IN_LIST unchecked)
+      list(REMOVE_ITEM kept "${line}")
+    endif()
+  endforeach()
+  string(JOIN "\n" text ${kept})
+  set(recorded "${WORK}/recorded.txt")
+  file(WRITE "${recorded}" "${text}\n")
 endif()
 execute_process(COMMAND diff "${recorded}" "${WORK}/net.txt" OUTPUT_VARIABLE report)
 string(REGEX MATCHALL "[<>] [^\n]* >[a-z]+" changes "${report}")
