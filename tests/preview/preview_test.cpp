@@ -19,46 +19,36 @@ namespace {
 
 using imagebytes::RasterHeader;
 
-struct Outcome {
-  int status = -1;
-  std::string svg;
-  std::string message;
-};
-
-class PieceSource : public tovpreview::Source {
+// Feeds the document in pieces of 3 to 9 bytes, so that tokens straddle
+// the reads, and collects the picture.
+class Pieces : public tovpreview::Source, public tovpreview::Sink {
  public:
-  explicit PieceSource(const std::string &text) : text_(text) {}
+  explicit Pieces(const std::string &text) : text_(text) {}
   size_t Read(char *into, size_t size) override {
     size_t n = std::min({size, text_.size() - at_, piece_});
     text_.copy(into, n, at_);
     at_ += n;
-    piece_ = piece_ % 7 + 3;  // pieces of 3 to 9 bytes
+    piece_ = piece_ % 7 + 3;
     return n;
   }
+  void Write(const char *data, size_t size) override { svg.append(data, size); }
+  std::string svg;
 
  private:
   const std::string &text_;
-  size_t at_ = 0;
-  size_t piece_ = 1;
+  size_t at_ = 0, piece_ = 1;
 };
 
-class StringSink : public tovpreview::Sink {
- public:
-  void Write(const char *data, size_t size) override {
-    text.append(data, size);
-  }
-  std::string text;
+struct Outcome {
+  int status;
+  std::string svg, message;
 };
 
-// Runs the previewer on `tov`, fed in small pieces so that tokens straddle
-// the reads.
 Outcome Preview(const std::string &tov) {
-  PieceSource source(tov);
-  StringSink sink;
-  Outcome outcome;
-  outcome.status = tovpreview::Preview(source, sink, outcome.message);
-  outcome.svg = sink.text;
-  return outcome;
+  Pieces pieces(tov);
+  std::string message;
+  int status = tovpreview::Preview(pieces, pieces, message);
+  return {status, pieces.svg, message};
 }
 
 // The lines of an image facet, "=QuireImage" to "=EndInset", carrying

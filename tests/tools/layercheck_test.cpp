@@ -24,14 +24,6 @@ struct TreeCase {
   std::string errors;  // exactly what is reported, one line per problem
 };
 
-void WriteTree(const fs::path &root, const TreeCase &tree) {
-  for (const auto &[name, contents] : tree.files) {
-    const fs::path path = root / name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << contents;
-  }
-}
-
 TEST(LayerCheck, ReportsEachProblemOfATree) {
   const std::vector<TreeCase> cases = {
       {"downward includes, same-floor ones without a cycle and ones of the "
@@ -95,7 +87,10 @@ TEST(LayerCheck, ReportsEachProblemOfATree) {
     SCOPED_TRACE(tree.what);
     runfilter::TempDir dir;
     const fs::path root = fs::path(dir.path()) / "src";
-    WriteTree(root, tree);
+    for (const auto &[name, contents] : tree.files) {
+      fs::create_directories((root / name).parent_path());
+      std::ofstream(root / name) << contents;
+    }
     std::ostringstream errors;
     std::ostringstream summary;
     EXPECT_EQ(layercheck::CheckLayers(root, errors, summary), tree.problems);
