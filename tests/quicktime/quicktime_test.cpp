@@ -4,7 +4,8 @@
 // the source rectangle; without -full nothing changes; the stand-in behind
 // a converted image is not drawn; a bad, unknown, cut or oversized image,
 // or missing libraries, give a message each and the conversion goes on
-// from the end of the opcode's length.
+// from the end of the opcode's length. The tests that decode are built
+// with QuickTime support only.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -466,13 +467,6 @@ TEST(QuickTimeLibraries, MissingLibrariesAreReportedForEachImage) {
   }
 }
 
-#else
-
-TEST(QuickTimeCodecs, NeedTheLibraries) {
-  GTEST_SKIP() << "the filter is built without QuickTime support "
-                  "(FFmpeg's development files were not found)";
-}
-
-#endif
+#endif  // the tests that decode
 
 }  // namespace
