@@ -5,7 +5,6 @@
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <string>
@@ -14,6 +13,7 @@
 #include "image/image_bytes.h"
 #include "pict_bytes.h"
 #include "support/run_filter.h"
+#include "support/svg_images.h"
 
 namespace {
 
@@ -67,35 +67,12 @@ std::string Imported(const std::string &facet) {
          "No>\n>\n";
 }
 
-// The pixels of every PNG data URI of `svg`, as RGB bytes, row after row.
+// The pixels of every image of `svg`, as RGB bytes, row after row.
 std::vector<std::string> ImagePixels(const std::string &svg) {
-  static const std::string kPrefix = "data:image/png;base64,";
-  std::vector<std::string> images;
-  for (size_t at = svg.find(kPrefix); at != std::string::npos;
-       at = svg.find(kPrefix, at + 1)) {
-    size_t begin = at + kPrefix.size();
-    // Decoded by coreutils' base64, which takes no wrong digit or padding.
-    runfilter::Options base64;
-    base64.binary = "/usr/bin/base64";
-    base64.input = runfilter::Options::Input::kStdin;
-    runfilter::Result decoded = runfilter::Run(
-        svg.substr(begin, svg.find('"', begin) - begin), {"-d"}, base64);
-    std::string png = decoded.status == 0 ? decoded.out : "";
-    // Bytes after the end chunk are a fault of the base64, not of the PNG.
-    if (png.size() < 8 || png.substr(png.size() - 8) != "IEND\xAE\x42\x60\x82")
-      png.clear();
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    std::string pixels = "unreadable PNG";
-    if (png_image_begin_read_from_memory(&image, png.data(), png.size())) {
-      image.format = PNG_FORMAT_RGB;
-      pixels.assign(PNG_IMAGE_SIZE(image), '\0');
-      if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
-        pixels = "unreadable PNG";
-    }
-    images.push_back(pixels);
-  }
-  return images;
+  std::vector<std::string> pixels;
+  for (const svgimages::Image &image : svgimages::Decode(svg))
+    pixels.push_back(image.pixels);
+  return pixels;
 }
 
 const std::string kUnits = "<Units Upt >\n";
