@@ -203,9 +203,9 @@ bool isWhite(const Rgb &colour) {
 // `oneBits` and whose classic ink is `classic`: a pixel pattern in its own
 // colour, a solid pattern in the colour of its 1-bits, each the nearest
 // ink. A pattern of more 0-bits than 1-bits on a background colour that is
-// not white is drawn in the background colour: solid without a 1-bit,
-// else the background ink's separation at the share of the 0-bits. Any
-// other pattern keeps its classic ink.
+// not white is drawn in the background colour: its ink's separation at its
+// tint times the share of the 0-bits (all of it without a 1-bit). Any other
+// pattern keeps its classic ink.
 Ink fullInk(const PatternColour &slot, Ink classic, const Rgb &oneBits) {
   if (slot.pixel) return NearestInk(slot.colour);
   if (classic.fill == kFillSolid) return NearestInk(oneBits);
@@ -213,7 +213,6 @@ Ink fullInk(const PatternColour &slot, Ink classic, const Rgb &oneBits) {
   const int ones = countOnes(slot.bits);
   if (2 * ones >= kPatternBits || isWhite(back)) return classic;
   const Ink backInk = NearestInk(back);
-  if (ones == 0) return backInk;
   const int32_t share = tov::kTintPercent[static_cast<size_t>(backInk.fill)] *
                         (kPatternBits - ones);
   return {backInk.sep, NearestTintFill(share)};
