@@ -129,6 +129,15 @@ int64_t squaredDistance(const Lab &p, const Lab &q) {
 
 int clampComponent(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
+// The last colour matched and its ink: objects come in runs of one colour,
+// and each asks for its interior's and its outline's ink. A memo of a pure
+// function, the same in every run, so no reset puts it back.
+struct Match {
+  Rgb colour{-1, -1, -1};
+  Ink ink;
+};
+Match lastMatch;
+
 }  // namespace
 
 Lab ToLab(Rgb colour) {
@@ -147,6 +156,10 @@ Lab ToLab(Rgb colour) {
 }
 
 Ink NearestInk(Rgb colour) {
+  if (colour.red == lastMatch.colour.red &&
+      colour.green == lastMatch.colour.green &&
+      colour.blue == lastMatch.colour.blue)
+    return lastMatch.ink;
   const Lab lab = ToLab(colour);
   const auto &all = candidates();
   Ink best = all[0].ink;
@@ -158,6 +171,7 @@ Ink NearestInk(Rgb colour) {
       bestDistance = distance;
     }
   }
+  lastMatch = {colour, best};
   return best;
 }
 
