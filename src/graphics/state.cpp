@@ -32,6 +32,10 @@ constexpr uint16_t kInvisiblePenMode = 23;
 // polygons.
 constexpr uint16_t kPatOrPenMode = 9;
 
+// An 8-byte pattern: one byte per row, the leftmost pixel in the most
+// significant bit.
+using Pattern = std::array<unsigned char, kPatternBits / 8>;
+
 // Tints by the number of set bits in a pattern: the first entry whose
 // upper bound is not below the count gives the fill number.
 struct Density {
@@ -186,15 +190,6 @@ float ThinLineWidth(float width) {
 
 namespace {
 
-constexpr int kPatternBits = 64;
-
-int countOnes(const Pattern &pattern) {
-  int ones = 0;
-  for (unsigned char row : pattern)
-    for (unsigned v = row; v != 0; v >>= 1) ones += static_cast<int>(v & 1);
-  return ones;
-}
-
 bool isWhite(const Rgb &colour) {
   return colour.red == 255 && colour.green == 255 && colour.blue == 255;
 }
@@ -210,7 +205,7 @@ Ink fullInk(const PatternColour &slot, Ink classic, const Rgb &oneBits) {
   if (slot.pixel) return NearestInk(slot.colour);
   if (classic.fill == kFillSolid) return NearestInk(oneBits);
   const Rgb &back = State.Colours.Back;
-  const int ones = countOnes(slot.bits);
+  const int ones = slot.ones;
   if (2 * ones >= kPatternBits || isWhite(back)) return classic;
   const Ink backInk = NearestInk(back);
   const int32_t share = tov::kTintPercent[static_cast<size_t>(backInk.fill)] *
@@ -336,9 +331,13 @@ void ensureOntable() {
   if (ontable[255] == 0) init_ontable();
 }
 
-int32_t fillByDensity(const Pattern &pattern) {
+int setBits(const Pattern &pattern) {
   int bits = 0;
   for (unsigned char row : pattern) bits += ontable[row];
+  return bits;
+}
+
+int32_t fillByDensity(int bits) {
   for (const Density &density : kDensities)
     if (bits <= density.bitsAtMost) return density.fill;
   return kFillSolid;
@@ -380,7 +379,8 @@ void setpat(int32_t *ink, PatternColour *slot) {
   ensureOntable();
   Pattern pattern{};
   ReadString(pattern.data(), static_cast<int32_t>(pattern.size()));
-  *slot = PatternColour{pattern, false, kBlack};
+  const int bits = setBits(pattern);
+  *slot = PatternColour{bits, false, kBlack};
   bool empty = true;
   for (unsigned char row : pattern) empty = empty && row == 0;
   if (empty) {
@@ -391,7 +391,7 @@ void setpat(int32_t *ink, PatternColour *slot) {
   for (size_t i = 0; i < tov::kFillPatterns.size(); ++i)
     if (patsequal(tov::kFillPatterns[i].data(), pattern.data()))
       matched = tov::kFirstPatternFill + static_cast<int32_t>(i);
-  *ink = matched >= 0 ? matched : fillByDensity(pattern);
+  *ink = matched >= 0 ? matched : fillByDensity(bits);
 }
 
 // Maps an old-style colour to its separation; returns the separation's

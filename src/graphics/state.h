@@ -4,7 +4,6 @@
 #ifndef PICTTOTOV_GRAPHICS_STATE_H
 #define PICTTOTOV_GRAPHICS_STATE_H
 
-#include <array>
 #include <cstdint>
 
 #include "graphics/colour.h"
@@ -14,16 +13,16 @@
 constexpr int32_t kFillSolid = 0;
 constexpr int32_t kFillNone = 15;
 
-// An 8-byte QuickDraw pattern: one byte per row, 1-bits in the foreground
-// colour, 0-bits in the background colour.
-using Pattern = std::array<unsigned char, 8>;
-constexpr Pattern kSolidPattern{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+// The 64 pixels of an 8-byte QuickDraw pattern: 1-bits are drawn in the
+// foreground colour, 0-bits in the background colour.
+constexpr int kPatternBits = 64;
 
 // Under -full, what a pattern slot (pen, fill or background) is drawn with
-// beyond its fill number: its pattern, and for a pixel pattern the one
-// colour it is drawn in whatever the foreground and background colours.
+// beyond its fill number: the number of its 1-bits, and for a pixel pattern
+// the one colour it is drawn in whatever the foreground and background
+// colours.
 struct PatternColour {
-  Pattern bits{};
+  int ones = 0;
   bool pixel = false;
   Rgb colour;
 };
@@ -35,9 +34,9 @@ struct PatternColour {
 struct FullColours {
   Rgb Fore = kBlack;
   Rgb Back = kWhite;
-  PatternColour Pen{kSolidPattern, false, kBlack};
-  PatternColour Fill{kSolidPattern, false, kBlack};
-  PatternColour Bk;
+  PatternColour Pen{kPatternBits, false, kBlack};
+  PatternColour Fill{kPatternBits, false, kBlack};
+  PatternColour Bk{0, false, kBlack};
   bool HasBracketFill = false;
   Ink BracketFill;
 };
