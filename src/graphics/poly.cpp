@@ -202,6 +202,7 @@ void dumppoly(int penKind, int fillKind) {
   readPolygon();
   if (Path.PolyState == kPolyCollecting || Path.PolyState == kPolyIgnoring) {
     SaveFillSep();
+    RememberBracketFill(fillKind);
     return;
   }
   uint16_t next = 0;
@@ -244,6 +245,7 @@ void BeginPoly() {
   polygons.PolyFrame = 1;
   polygons.PolyClose = 0;
   Path.PolyIsSmoothed = 0;
+  ForgetBracketFill();
 }
 
 // The path is a curve through its edge midpoints; the flag byte says whether
@@ -267,16 +269,21 @@ void ClosePoly() { polygons.PolyClose = 1; }
 void EndPoly() {
   const int32_t saved = GetSavedFillSep();
   const int32_t current = GetFillSep();
-  const bool same = saved == current;
+  // Under -full the fill is the one the bracket's polygon opcodes recorded,
+  // and fill and outline share an object when their inks share a
+  // separation.
+  const bool full = RunOptions().full;
+  const bool same = full ? BracketFillOnPenSeparation() : saved == current;
+  const int fillKind = full ? kFillBracket : 1;
   if (Path.FirstX == Path.LastX && Path.FirstY == Path.LastY) ClosePoly();
   const bool fill = polygons.PolyFill, frame = polygons.PolyFrame;
   if (fill && frame && same) {
-    dumpsplinepoly(polygons.PolyClose, 0, 1);
+    dumpsplinepoly(polygons.PolyClose, 0, fillKind);
   } else {
     if (fill && frame) BeginGroup();
     if (fill) {
       if (!same) SetFillSep(saved);
-      dumpsplinepoly(1, 3, 1);
+      dumpsplinepoly(1, 3, fillKind);
       if (!same) SetFillSep(current);
     }
     if (frame) dumpsplinepoly(polygons.PolyClose, 0, 3);

@@ -14,6 +14,7 @@
 #include "base/conversion.h"
 #include "base/messages.h"
 #include "graphics/graphics.h"
+#include "graphics/paths.h"
 #include "graphics/shapes.h"
 #include "graphics/state.h"
 #include "pict/pict.h"
@@ -405,8 +406,11 @@ void dumprgn(int penKind, int fillKind) {
   dumpsamergn(penKind, fillKind);
 }
 
+// Inside a polygon comment bracket the bracket's own polygon stands for
+// what is drawn there, so regions are left out as lines and polygons are.
 void dumpsamergn(int penKind, int fillKind) {
   if (regions.lastLength < 0 || !ValidPen()) return;
+  if (Path.PolyState != kPolyNormal) return;
 #ifdef PICTTOTOV_FUZZ_BUILD
   chargeFuzzBudget(regions.lastLength);
 #endif
