@@ -139,6 +139,7 @@ void ResetGraphics() {
   ResetPolygons();
   ResetRegions();
   ResetPictureSpace();
+  ResetClip();
 }
 
 void SetThinLines() { State.ThinLines = 1; }

@@ -86,5 +86,6 @@ void ResetLineCollection();
 void ResetPolygons();
 void ResetRegions();
 void ResetPictureSpace();
+void ResetClip();
 
 #endif  // PICTTOTOV_GRAPHICS_STATE_H
