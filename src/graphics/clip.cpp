@@ -45,6 +45,8 @@ struct ClipRecord {
   float placedScale = 0.0f;
   std::vector<MilliBox> boxes;
   MilliBox bounds;
+  // Their union, the clip's exact outline, for the library.
+  Paths outline;
   // The clip region's bytes after its size word.
   GrowableBuffer<unsigned char> region{FatalNoMemory};
   // The points of the path being given, x and y in TOV points.
@@ -92,6 +94,14 @@ void placeClip() {
     clip.bounds.bottom = std::max(clip.bounds.bottom, box.bottom);
     clip.boxes.push_back(box);
   }
+  Paths rects;
+  for (const MilliBox &box : clip.boxes)
+    rects.push_back({{box.left, box.top},
+                     {box.right, box.top},
+                     {box.right, box.bottom},
+                     {box.left, box.bottom}});
+  if (clip.boxes.size() < 2 || !UniteRectangles(rects, &clip.outline))
+    clip.outline = rects;
   clip.placed = true;
   clip.placedOriginX = Drawing.OriginX;
   clip.placedOriginY = Drawing.OriginY;
@@ -144,21 +154,6 @@ MilliBox boxOf(const ShapeMemory &shape) {
   const Milli y1 = ToMilli(shape.fy1), y2 = ToMilli(shape.fy2);
   return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
           std::max(y1, y2)};
-}
-
-// The clip's rectangles that reach the box, as the library's paths.
-Paths clipPathsNear(const MilliBox &box) {
-  Paths near;
-  for (const MilliBox &rect : clip.boxes) {
-    if (rect.top > box.bottom) break;
-    if (rect.bottom < box.top || rect.right < box.left || rect.left > box.right)
-      continue;
-    near.push_back({{rect.left, rect.top},
-                    {rect.right, rect.top},
-                    {rect.right, rect.bottom},
-                    {rect.left, rect.bottom}});
-  }
-  return near;
 }
 
 // One object as the clip sees it: the area its fill covers (a closed
@@ -227,9 +222,10 @@ void writeOutlinePiece(const Subject &subject, const Path &piece) {
 
 // Whether the object has no part outside the clip; false also when the
 // library could not tell, and the object is then written as usual.
-bool wholeInside(const Subject &subject, const Paths &near, bool *inside) {
-  if (subject.hasFill) return ClosedInside(subject.ring, near, inside);
-  return OpenInside(subject.outline, near, inside);
+bool wholeInside(const Subject &subject, const Paths &clipOutline,
+                 bool *inside) {
+  if (subject.hasFill) return ClosedInside(subject.ring, clipOutline, inside);
+  return OpenInside(subject.outline, clipOutline, inside);
 }
 
 // Clips an object whose exact geometry is in `subject`: true when it was
@@ -246,22 +242,24 @@ bool clipSubject(Subject *subject) {
   const MilliBox box = boundsOf(main);
   const Verdict verdict = verdictOf(box);
   if (verdict != Verdict::kCrossing) return verdict == Verdict::kOutside;
-  const Paths near = clipPathsNear(box);
+  const Paths &clipOutline = clip.outline;
 #ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(4 * near.size() + subject->ring.size() +
-                   subject->outline.size());
+  size_t points = subject->ring.size() + subject->outline.size();
+  for (const Path &path : clipOutline) points += path.size();
+  chargeFuzzBudget(points);
 #endif
   // Within a single rectangle the box decides; within a union of them a
   // box that crosses may still hold an object wholly inside.
   if (clip.boxes.size() > 1) {
     bool inside = false;
-    if (!wholeInside(*subject, near, &inside)) return false;
+    if (!wholeInside(*subject, clipOutline, &inside)) return false;
     if (inside) return false;
   }
   Paths fills, outlines;
-  if (subject->hasFill && !IntersectClosed(subject->ring, near, &fills))
+  if (subject->hasFill && !IntersectClosed(subject->ring, clipOutline, &fills))
     return false;
-  if (subject->hasOutline && !IntersectOpen(subject->outline, near, &outlines))
+  if (subject->hasOutline &&
+      !IntersectOpen(subject->outline, clipOutline, &outlines))
     return false;
   const size_t pieces = fills.size() + outlines.size();
   if (pieces > 1) BeginGroup();

@@ -307,6 +307,14 @@ bool IntersectOpen(const Path &line, const Paths &clip, Paths *pieces) {
   return true;
 }
 
+bool UniteRectangles(const Paths &rects, Paths *outline) {
+  outline->clear();
+  Clipper clipper;
+  clipper.AddPaths(rects, ClipperLib::ptSubject, true);
+  return clipper.Execute(ClipperLib::ctUnion, *outline, ClipperLib::pftNonZero,
+                         ClipperLib::pftNonZero);
+}
+
 bool IsAxisRectangle(const Path &path, Milli *left, Milli *top, Milli *right,
                      Milli *bottom) {
   if (path.size() != 4) return false;

@@ -53,6 +53,10 @@ bool IntersectClosed(const Path &ring, const Paths &clip, Paths *pieces);
 // that meet end to end are joined again.
 bool IntersectOpen(const Path &line, const Paths &clip, Paths *pieces);
 
+// The outline of a union of rectangles: outer polygons and holes, as the
+// non-zero rule takes them.
+bool UniteRectangles(const Paths &rects, Paths *outline);
+
 // Whether a polygon is an axis-aligned rectangle; its corners if so.
 bool IsAxisRectangle(const Path &path, Milli *left, Milli *top, Milli *right,
                      Milli *bottom);
