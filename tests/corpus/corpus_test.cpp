@@ -132,6 +132,59 @@ TEST(FullCorpus, RegionsAndExtendedHeader) {
   EXPECT_EQ(Count(r.out, "<PolyLine"), 85u);
 }
 
+// The picture's frame, from its header: left, top, right, bottom.
+std::vector<double> FrameOf(const std::string &picture) {
+  const std::string bytes = runfilter::ReadFile(picture);
+  auto word = [&](size_t at) {
+    return static_cast<int16_t>(static_cast<unsigned char>(bytes.at(at)) << 8 |
+                                static_cast<unsigned char>(bytes.at(at + 1)));
+  };
+  return {double(word(516)), double(word(514)), double(word(520)),
+          double(word(518))};
+}
+
+// Drawing programs draw gradients as strokes across a shape's box and let
+// the clip cut them; under -full every place these pictures' objects reach
+// (points, origins, corners of boxes) lies within their frame, which they
+// clip to.
+TEST(FullCorpus, ClippedDrawingsStayInTheirFrames) {
+  for (const char *name :
+       {"qdv-ClarisGradient-2-colors-90deg.pict",
+        "qdv-ClarisGradient2Colors.pict",
+        "qdv-ClarisGradient45deg-3-Colors.pict",
+        "qdv-ClarisGradient4Colors.pict", "qdv-ClarisWork5Gradient.pict",
+        "qdv-Clarisgradientstar.pict", "qdv-CircleShapeBurstClaris.pict",
+        "qdv-CreateursGenevois.pict", "qdv-CanvasGradient.pict",
+        "qdv-Wahlenstadt.pict"}) {
+    SCOPED_TRACE(name);
+    const std::vector<double> frame = FrameOf((kCorpus / name).string());
+    const Result full = ConvertCorpus(name, {"-full"});
+    ASSERT_EQ(full.status, 0);
+    std::istringstream lines(full.out);
+    int places = 0;
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream words(line);
+      std::string statement;
+      words >> statement;
+      std::vector<double> v;
+      for (double value; words >> value;) v.push_back(value);
+      if (statement == "<BRect" || statement == "<ArcRect") {
+        v = {v[0], v[1], v[0] + v[2], v[1] + v[3]};
+      } else if (statement != "<Point" && statement != "<TLOrigin") {
+        continue;
+      }
+      for (size_t i = 0; i + 1 < v.size(); i += 2) {
+        ++places;
+        EXPECT_TRUE(v[i] >= frame[0] - 0.0005 && v[i] <= frame[2] + 0.0005 &&
+                    v[i + 1] >= frame[1] - 0.0005 &&
+                    v[i + 1] <= frame[3] + 0.0005)
+            << line;
+      }
+    }
+    EXPECT_GT(places, 8);
+  }
+}
+
 // Pictures the fuzzer found, each named DATE-WHAT.OPTIONS.pict: the options
 // between the dots are passed as they are (aframe as -aframe, l as -l, s2.5
 // as -s 2.5), and "pipe" feeds the picture through a pipe. The fuzzer's font
