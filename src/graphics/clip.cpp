@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "base/conversion.h"
@@ -45,7 +46,8 @@ struct ClipRecord {
   float placedScale = 0.0f;
   std::vector<MilliBox> boxes;
   MilliBox bounds;
-  // Their union, the clip's exact outline, for the library.
+  // The union of all the rectangles, made when an object first needs it.
+  bool united = false;
   Paths outline;
   // The clip region's bytes after its size word.
   GrowableBuffer<unsigned char> region{FatalNoMemory};
@@ -63,7 +65,7 @@ ClipRecord clip;
 // rectangles, not with the input alone. The fuzz build, which wants every
 // picture done within a second, gives up on a picture once it handed more
 // points than this to the clipping library.
-constexpr int64_t kFuzzClipPoints = int64_t{1} << 21;
+constexpr int64_t kFuzzClipPoints = int64_t{1} << 18;
 
 void chargeFuzzBudget(size_t points) {
   clip.fuzzClipPoints += static_cast<int64_t>(points);
@@ -94,19 +96,16 @@ void placeClip() {
     clip.bounds.bottom = std::max(clip.bounds.bottom, box.bottom);
     clip.boxes.push_back(box);
   }
-  Paths rects;
-  for (const MilliBox &box : clip.boxes)
-    rects.push_back({{box.left, box.top},
-                     {box.right, box.top},
-                     {box.right, box.bottom},
-                     {box.left, box.bottom}});
-  if (clip.boxes.size() < 2 || !UniteRectangles(rects, &clip.outline))
-    clip.outline = rects;
+  clip.united = false;
   clip.placed = true;
   clip.placedOriginX = Drawing.OriginX;
   clip.placedOriginY = Drawing.OriginY;
   clip.placedScale = Drawing.ScaleFactor;
 }
+
+// An object that reaches less than this part of a complex clip's
+// rectangles is cut against those alone.
+constexpr size_t kNearPart = 4;
 
 enum class Verdict { kInside, kOutside, kCrossing };
 
@@ -135,6 +134,58 @@ Verdict verdictOf(const MilliBox &box) {
     if (contains(*it, box)) return Verdict::kInside;
   }
   return Verdict::kCrossing;
+}
+
+Path rectPath(const MilliBox &rect) {
+  return {{rect.left, rect.top},
+          {rect.right, rect.top},
+          {rect.right, rect.bottom},
+          {rect.left, rect.bottom}};
+}
+
+// The union of the rectangles in `rects`; false when the library could not
+// unite them.
+bool unite(Paths rects, Paths *outline) {
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(4 * rects.size());
+#endif
+  if (rects.size() < 2) {
+    *outline = std::move(rects);
+    return true;
+  }
+  return UniteRectangles(rects, outline);
+}
+
+// The clip's outline where it may meet the box. An object that reaches a
+// small part of a complex clip is cut against the union of the rectangles
+// it reaches, so that its work grows with that part; others against the
+// union of them all, made once for the clip.
+bool outlineNear(const MilliBox &box, Paths *outline) {
+  // The bands are disjoint and in order: from the last that begins at or
+  // above the box's top to the first that begins below its bottom.
+  auto it = std::upper_bound(
+      clip.boxes.begin(), clip.boxes.end(), box.top,
+      [](Milli top, const MilliBox &rect) { return top < rect.top; });
+  if (it != clip.boxes.begin()) {
+    const Milli bandTop = (it - 1)->top;
+    while (it != clip.boxes.begin() && (it - 1)->top == bandTop) --it;
+  }
+  Paths rects;
+  for (; it != clip.boxes.end() && it->top <= box.bottom; ++it) {
+    if (it->bottom < box.top || it->right < box.left || it->left > box.right)
+      continue;
+    rects.push_back(rectPath(*it));
+  }
+  if (rects.size() * kNearPart < clip.boxes.size())
+    return unite(std::move(rects), outline);
+  if (!clip.united) {
+    Paths all;
+    for (const MilliBox &rect : clip.boxes) all.push_back(rectPath(rect));
+    if (!unite(std::move(all), &clip.outline)) return false;
+    clip.united = true;
+  }
+  *outline = clip.outline;
+  return true;
 }
 
 MilliBox boundsOf(const Path &path) {
@@ -242,15 +293,17 @@ bool clipSubject(Subject *subject) {
   const MilliBox box = boundsOf(main);
   const Verdict verdict = verdictOf(box);
   if (verdict != Verdict::kCrossing) return verdict == Verdict::kOutside;
-  const Paths &clipOutline = clip.outline;
+  Paths clipOutline;
+  if (!outlineNear(box, &clipOutline)) return false;
 #ifdef PICTTOTOV_FUZZ_BUILD
   size_t points = subject->ring.size() + subject->outline.size();
   for (const Path &path : clipOutline) points += path.size();
   chargeFuzzBudget(points);
 #endif
   // Within a single rectangle the box decides; within a union of them a
-  // box that crosses may still hold an object wholly inside.
-  if (clip.boxes.size() > 1) {
+  // box that crosses may still hold an object wholly inside, if it lies
+  // within their bounds.
+  if (clip.boxes.size() > 1 && contains(clip.bounds, box)) {
     bool inside = false;
     if (!wholeInside(*subject, clipOutline, &inside)) return false;
     if (inside) return false;
