@@ -38,8 +38,8 @@ struct ClipRecord {
   // The clip as the region's band rectangles, top to bottom; none: nothing
   // is visible.
   std::vector<RegionRect> rects;
-  // The rectangles placed with the origin and scale in `placedFor`, in
-  // thousandths of a point, still top to bottom, and their bounds.
+  // The rectangles placed with the origin and scale below, in thousandths
+  // of a point, still top to bottom, and their bounds.
   bool placed = false;
   int16_t placedOriginX = 0;
   int16_t placedOriginY = 0;
@@ -345,10 +345,7 @@ void roundRectRing(const MilliBox &box, Path *ring) {
   const double rx = std::min(corner, (right - left) / 2.0);
   const double ry = std::min(corner, (bottom - top) / 2.0);
   if (!(rx > 0.0 && ry > 0.0)) {
-    *ring = {{box.left, box.top},
-             {box.right, box.top},
-             {box.right, box.bottom},
-             {box.left, box.bottom}};
+    *ring = rectPath(box);
     return;
   }
   AppendEllipseArc(ring, left + rx, top + ry, rx, ry, 270.0, 90.0, true);
@@ -413,10 +410,7 @@ bool ClipBoxObject(Statement statement, const ShapeMemory &box, int penKind,
     else if (statement == Statement::kRoundRect)
       roundRectRing(bounds, &subject.ring);
     else
-      subject.ring = {{bounds.left, bounds.top},
-                      {bounds.right, bounds.top},
-                      {bounds.right, bounds.bottom},
-                      {bounds.left, bounds.bottom}};
+      subject.ring = rectPath(bounds);
     closeOutline(&subject);
     return clipSubject(&subject);
   });
