@@ -79,7 +79,6 @@ int picttotov(Channel *input, Channel *output, const Options &options) {
   EndOfFile = 0;
   inputFP = input;
   outputFP = output;
-  TrackInputPosition();
   Inittextops();
   initoperators();
   if (options.full) InstallFullOperators();

@@ -49,14 +49,11 @@ bool hold(GrowableBuffer<unsigned char> &buffer, uint32_t need) {
 // this in all.
 constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
 
-// A direct-colour map's pixel (three components diffused) counts as eight
-// bytes of an indexed one.
+// A direct-colour or QuickTime pixel (three components diffused) counts as
+// eight bytes of an indexed one.
 void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
-  int64_t weight = image.rows == RowSource::kDirect ? 8 : 1;
-  image.fuzzImageBytes +=
-      (int64_t{width} * depth + 15) / 16 * 2 * height * weight;
-  if (image.fuzzImageBytes > kFuzzImageBytes)
-    throw VokProcessEnd{kVokGaveUpStatus};
+  int64_t weight = image.rows == RowSource::kIndexed ? 1 : 8;
+  ChargeFuzzBudget((int64_t{width} * depth + 15) / 16 * 2 * height * weight);
 }
 #endif
 
@@ -328,6 +325,14 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
   return image.buf1.data();
 }
 
+#ifdef PICTTOTOV_FUZZ_BUILD
+void ChargeFuzzBudget(int64_t bytes) {
+  image.fuzzImageBytes += bytes;
+  if (image.fuzzImageBytes > kFuzzImageBytes)
+    throw VokProcessEnd{kVokGaveUpStatus};
+}
+#endif
+
 void ReportPixelSize(uint16_t pixelSize) {
   char size[8];
   V_Snprintf(size, sizeof size, "%u", static_cast<unsigned>(pixelSize));
@@ -372,6 +377,8 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
 int ReadScanLine(int32_t rowLength, unsigned char *row) {
   if (image.rows == RowSource::kDirect)
     return ReadDirectScanLine(rowLength, row);
+  if (image.rows == RowSource::kQuickTime)
+    return ReadQuickTimeScanLine(rowLength, row);
   if (!hold(image.buf1, image.RowBytes) || !hold(image.buf2, image.RowBytes))
     return -20;
   if (!readPictureRow()) return -20;
@@ -400,6 +407,7 @@ int ReadScanLine(int32_t rowLength, unsigned char *row) {
 void ResetImage() {
   image = ImageState{};
   ResetDirectPixMaps();
+  ResetQuickTime();
 }
 
 void op_BitsRect() { do_bitmap(0); }

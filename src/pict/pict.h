@@ -27,9 +27,6 @@ void ReadRect(Rect *rect);
 void PictSkip(int32_t n);
 int32_t GetByteCount();
 void InputAlignWord();
-// Called when the run's input is set: its position is asked once here and
-// then counted, as nothing but this reader moves it.
-void TrackInputPosition();
 void getopcode(uint16_t *opcode);
 // Forgets positions, the held-back opcode and whether a byte was read.
 void ResetPictReader();

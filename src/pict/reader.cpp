@@ -16,40 +16,19 @@ struct ReaderState {
   uint32_t ByteCount = 0;
   // An opcode read ahead by PeekNextOpcode; 0 when none is held.
   uint16_t SavedOpcode = 0;
+  // Set until the first byte has been read: an empty input is told apart
+  // from one that ends in the middle.
+  bool firstbyte = true;
+  // Every byte taken from the input, alignment bytes included: the
+  // position in the input when it can't tell it (a pipe).
+  long bytesTaken = 0;
 };
 ReaderState reader;
-// Set until the first byte has been read: an empty input is told apart from
-// one that ends in the middle.
-bool firstbyte = true;
-// Every byte taken from the input, alignment bytes included: the position
-// in the file when the input can't tell it (a pipe).
-long bytesTaken = 0;
-
-// The run's input as TrackInputPosition found it: its position then (-1
-// for a pipe) and the bytes taken by then. Only this reader moves the
-// input, so its position later is that plus the bytes taken since.
-struct TrackedInput {
-  const Channel *channel = nullptr;
-  const FILE *stream = nullptr;
-  long start = -1;
-  long takenAtStart = 0;
-};
-TrackedInput tracked;
-
-// The input's position, or -1 when it can't tell it (a pipe). Counted for
-// the tracked input, asked of the channel for any other.
-long inputPosition() {
-  if (inputFP != nullptr && inputFP == tracked.channel &&
-      inputFP->stream == tracked.stream)
-    return tracked.start < 0
-               ? -1
-               : tracked.start + (bytesTaken - tracked.takenAtStart);
-  return V_ChannelTell(inputFP);
-}
 
 // The end of the input, or a read error, ends the run.
 [[noreturn]] void endOfInput() {
-  if (V_ChannelEof(inputFP)) Fatal(firstbyte ? kMsgEmptyInput : kMsgShortInput);
+  if (V_ChannelEof(inputFP))
+    Fatal(reader.firstbyte ? kMsgEmptyInput : kMsgShortInput);
   Fatal(kMsgShortInput);
 }
 
@@ -58,8 +37,8 @@ long inputPosition() {
 unsigned char takeByte() {
   unsigned char byte = 0;
   if (V_ChannelRead(&byte, 1, 1, inputFP) != 1) endOfInput();
-  firstbyte = false;
-  ++bytesTaken;
+  reader.firstbyte = false;
+  ++reader.bytesTaken;
   return byte;
 }
 
@@ -68,8 +47,8 @@ unsigned char takeByte() {
 // only when nothing at all could be read.
 void takeBytes(unsigned char *buffer, int32_t n) {
   size_t got = V_ChannelRead(buffer, 1, static_cast<size_t>(n), inputFP);
-  if (got > 0) firstbyte = false;
-  bytesTaken += static_cast<long>(got);
+  if (got > 0) reader.firstbyte = false;
+  reader.bytesTaken += static_cast<long>(got);
   if (got != static_cast<size_t>(n)) endOfInput();
 }
 
@@ -152,34 +131,26 @@ void PictSkip(int32_t n) {
 int32_t GetByteCount() { return static_cast<int32_t>(reader.ByteCount); }
 
 // The process-start state, for a process that reads more than one picture.
-void ResetPictReader() {
-  reader = ReaderState{};
-  firstbyte = true;
-  bytesTaken = 0;
-  tracked = TrackedInput{};
-}
+void ResetPictReader() { reader = ReaderState{}; }
 
-void TrackInputPosition() {
-  tracked.channel = inputFP;
-  tracked.stream = inputFP != nullptr ? inputFP->stream : nullptr;
-  tracked.start = V_ChannelTell(inputFP);
-  tracked.takenAtStart = bytesTaken;
-}
-
-// Moves the input to an even position counted from the start of the file.
-// A seekable input is asked for its position and moved by seeking; an input
-// that can't tell its position (a pipe) is counted here and one byte is read
-// and dropped. Either way the byte doesn't count in ByteCount.
+// Moves the input to an even position counted from the start of the file
+// by reading the byte in between and dropping it: the byte is normally in
+// the channel's buffer already, so this costs no system call. The byte
+// doesn't count in ByteCount. On an input that can tell its position (a
+// file) it is stepped over as a seek would: it doesn't count as read, so an
+// input that ends just behind it is as empty as one that held nothing. An
+// input that can't (a pipe) is counted here, and the byte is taken as any
+// other.
 void InputAlignWord() {
-  long position = inputPosition();
-  bool seekable = position >= 0;
-  if (!seekable) position = bytesTaken;
-  if (position % 2 == 0) return;
-  if (seekable && V_ChannelSeek(inputFP, 1, SEEK_CUR) == 0) {
-    ++bytesTaken;
+  long position = V_ChannelTell(inputFP);
+  if (position < 0) {
+    if (reader.bytesTaken % 2 != 0) takeByte();
     return;
   }
-  takeByte();
+  if (position % 2 == 0) return;
+  unsigned char byte = 0;
+  if (V_ChannelRead(&byte, 1, 1, inputFP) != 1) endOfInput();
+  ++reader.bytesTaken;
 }
 
 // The next opcode: one byte in version 1, a word at an even position in

@@ -78,11 +78,14 @@ void VokFDSExit() {
   V_Abort();
 }
 
-// Output buffered so far is written out first: what the filter wrote before
-// the failure stays in the output file, as after V_Exit.
+// Output buffered so far is written out first, in the attached channels'
+// buffers and in stdio's: what the filter wrote before the failure stays in
+// the output file, as after V_Exit. (exit writes out stdio's buffers only,
+// so V_Exit writes out the channels' itself.)
 // The fuzz build converts many pictures in one process: there both endings
 // return to the harness as a VokProcessEnd exception instead.
 void V_Abort() {
+  V_ChannelFlushAll();
   std::fflush(nullptr);
 #ifdef PICTTOTOV_FUZZ_BUILD
   throw VokProcessEnd{kVokAbortStatus};
@@ -92,6 +95,7 @@ void V_Abort() {
 }
 
 void V_Exit(int status) {
+  V_ChannelFlushAll();
 #ifdef PICTTOTOV_FUZZ_BUILD
   throw VokProcessEnd{status};
 #else

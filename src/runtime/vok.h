@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 // ---------------------------------------------------------------------------
 // Memory
@@ -34,27 +35,55 @@ int V_Free(T *&block) {
 int V_CopyPtr(const void *source, void *destination, uint32_t size);
 
 // ---------------------------------------------------------------------------
-// Channels: a stream handle around an open stdio stream
+// Channels: buffered byte streams over open files
 // ---------------------------------------------------------------------------
 
+// The file, buffer and state of an attached channel (see channel.cpp).
+struct ChannelFile;
+
+// A channel given its stream by V_ChannelAttach reads and writes the
+// stream's file descriptor through a buffer of its own, and never uses the
+// stream itself again; a stream without a descriptor (a memory stream) is
+// read and written in blocks through stdio instead. A channel whose stream
+// was only assigned goes straight through stdio on that stream.
 struct Channel {
+  Channel();
+  Channel(const Channel &) = delete;
+  Channel &operator=(const Channel &) = delete;
+  // Writes out what the buffer holds; the stream stays open.
+  ~Channel();
+
   int32_t reserved = 0;
   char *path = nullptr;
   FILE *stream = nullptr;
+  std::unique_ptr<ChannelFile> file;  // set by V_ChannelAttach
 };
 
+// As fread and fwrite: whole items, an incomplete last item read but not
+// counted; a short count on failure. A null channel writes standard output,
+// through the attached channel that writes it if there is one, so that the
+// bytes keep their order.
 size_t V_ChannelRead(void *buffer, size_t size, size_t count, Channel *channel);
 size_t V_ChannelWrite(const void *buffer, size_t size, size_t count,
                       Channel *channel);
+// As fseek: 0, or -1 when the channel can't move there (a pipe).
 int V_ChannelSeek(Channel *channel, long offset, int whence);
+// The position, -1 when the file can't tell it (a pipe). An attached
+// channel counts it from the position its descriptor had when attached.
 long V_ChannelTell(Channel *channel);
+// 1 once a read met the end of the input (until a seek), else 0.
 int V_ChannelEof(Channel *channel);
 // Sets the channel's stream to an open stream on which nothing has been read
-// or written yet, and prepares it for fast buffered use.
+// or written yet and takes over its file: from then on the channel reads and
+// writes it through its own buffer. Output goes out in blocks, or line by
+// line to a terminal.
 void V_ChannelAttach(Channel *channel, FILE *stream);
 // Writes out the channel's buffered output; -1 if a write of the stream
 // failed (now or before), else 0. A null channel is standard output.
 int V_ChannelFlush(Channel *channel);
+// Writes out the buffered output of every attached channel, for an exit
+// that leaves the channels where they are.
+void V_ChannelFlushAll();
 
 // ---------------------------------------------------------------------------
 // Warnings, failure and exit

@@ -23,6 +23,9 @@
 #
 # MODE check (the default) fails listing every line that differs; update
 # writes net.txt and lists the runs whose line changed (or came or went).
+# A filter built without QuickTime support leaves QuickTime images out with
+# a message of its own: those runs are not checked, and such a filter can't
+# record the net.
 cmake_minimum_required(VERSION 3.21)
 
 get_filename_component(source "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
@@ -86,14 +89,23 @@ function(convert picture options stdin)
     if(target STREQUAL "file")
       sha256("${run}/out.tov" document)
     endif()
+    # A build without QuickTime support leaves every QuickTime image out
+    # with a message of its own: such a run can't be compared.
+    file(READ "${WORK}/stderr" messages)
+    if(messages MATCHES "built without QuickTime support")
+      list(APPEND unchecked "${shown} >${target} ")
+      continue()
+    endif()
     set(lines ${lines}
         "${shown} >${target} ${status} ${out} ${err} ${document}")
   endforeach()
   set(lines ${lines} PARENT_SCOPE)
+  set(unchecked ${unchecked} PARENT_SCOPE)
 endfunction()
 
 file(MAKE_DIRECTORY "${WORK}")
 set(lines)
+set(unchecked)
 file(GLOB_RECURSE corpus RELATIVE "${source}" "${source}/tests/data/corpus/*.pict")
 file(GLOB examples RELATIVE "${source}" "${source}/examples/*.pict")
 foreach(picture IN LISTS corpus examples)
@@ -139,6 +151,25 @@ function(run_of line result)
   string(REGEX MATCH "^.* >[a-z]+ " run "${line}")
   set(${result} "${run}" PARENT_SCOPE)
 endfunction()
+list(LENGTH unchecked skipped)
+if(skipped AND MODE STREQUAL "update")
+  message(FATAL_ERROR "${skipped} runs met QuickTime images this build "
+                      "leaves out: record the net with a build that has "
+                      "QuickTime support (FFmpeg's development files).")
+endif()
+if(skipped)
+  message(STATUS "${skipped} runs with QuickTime images not checked: the "
+                 "filter was built without QuickTime support")
+  set(kept)
+  foreach(line IN LISTS recorded)
+    run_of("${line}" run)
+    list(FIND unchecked "${run}" at)
+    if(at LESS 0)
+      list(APPEND kept "${line}")
+    endif()
+  endforeach()
+  set(recorded ${kept})
+endif()
 set(changes)
 foreach(line IN LISTS lines)
   list(FIND recorded "${line}" at)

@@ -34,36 +34,90 @@ TEST(Reader, GetFixed) {
   for (const auto &f : fixed) EXPECT_EQ(GetFixed(f.bytes), f.value);
 }
 
-// From a file the reader seeks over an alignment byte; from a pipe it reads
-// and drops it. Either way the byte doesn't count. A peeked opcode is
+// From a file the reader steps over an alignment byte; from a pipe it
+// reads and drops it. Either way the byte doesn't count. A peeked opcode is
 // delivered once more, except a NOP. Each round takes an even number of
-// bytes, so the next starts aligned.
+// bytes, so the next starts aligned. The input is a stream assigned to the
+// channel, or one attached to it as the filter's is.
 TEST(Reader, Version2OpcodesStartAtEvenPositionsOfFilesAndPipes) {
   Version = 2;
   const std::string bytes = Hex("AA 77 00A1 0000 0038 55 66 00FF");
-  for (bool pipe : {false, true}) {
-    SCOPED_TRACE(pipe ? "pipe" : "file");
-    testchannels::Channels channels(bytes);
-    if (pipe) testchannels::PipeInput(bytes);
-    const int32_t start = GetByteCount();
-    uint16_t peeked = 0, opcode = 0;
-    PictSkip(1);
-    getopcode(&opcode);  // the byte 77 at position 1 is passed over
-    EXPECT_EQ(opcode, 0x00A1);
-    EXPECT_EQ(GetByteCount() - start, 3);
-    PeekNextOpcode(&peeked);  // already even: nothing is passed over
-    getopcode(&opcode);       // a NOP is not held
-    EXPECT_EQ(peeked, 0x0000);
-    EXPECT_EQ(opcode, 0x0038);
-    PictSkip(1);
-    PeekNextOpcode(&peeked);
-    getopcode(&opcode);
-    EXPECT_EQ(peeked, 0x00FF);
-    EXPECT_EQ(opcode, 0x00FF);
-    EXPECT_EQ(GetByteCount() - start, 10);
-    if (!pipe) {
-      EXPECT_EQ(channels.Consumed(), 12);
+  for (bool attached : {false, true}) {
+    for (bool pipe : {false, true}) {
+      SCOPED_TRACE(std::string(pipe ? "pipe" : "file") +
+                   (attached ? ", attached" : ""));
+      testchannels::Channels channels(bytes);
+      if (pipe && !attached) testchannels::PipeInput(bytes);
+      testchannels::InputStream stream(
+          pipe ? testchannels::Source::kPipe : testchannels::Source::kFile,
+          bytes);
+      Channel input;
+      if (attached) {
+        V_ChannelAttach(&input, stream.get());
+        inputFP = &input;
+      }
+      const int32_t start = GetByteCount();
+      uint16_t peeked = 0, opcode = 0;
+      PictSkip(1);
+      getopcode(&opcode);  // the byte 77 at position 1 is passed over
+      EXPECT_EQ(opcode, 0x00A1);
+      EXPECT_EQ(GetByteCount() - start, 3);
+      PeekNextOpcode(&peeked);  // already even: nothing is passed over
+      getopcode(&opcode);       // a NOP is not held
+      EXPECT_EQ(peeked, 0x0000);
+      EXPECT_EQ(opcode, 0x0038);
+      PictSkip(1);
+      PeekNextOpcode(&peeked);
+      getopcode(&opcode);
+      EXPECT_EQ(peeked, 0x00FF);
+      EXPECT_EQ(opcode, 0x00FF);
+      EXPECT_EQ(GetByteCount() - start, 10);
+      if (!pipe) {
+        EXPECT_EQ(attached ? V_ChannelTell(inputFP) : channels.Consumed(), 12);
+      }
     }
+  }
+}
+
+// The end of the input around an alignment byte, with the filter's attached
+// input: on a file the byte is stepped over, so an input that held only
+// that byte is as empty as one that held nothing (message 1007); on a pipe
+// it is taken, so what follows is cut short (1008). Positions count from
+// the file's start, where the input stood when the run began.
+TEST(Reader, WordAlignmentAtTheEndOfTheInput) {
+  ASSERT_TRUE(srefixture::Load());
+  Version = 2;
+  const struct {
+    testchannels::Source source;
+    std::string bytes;
+    long start;     // the file's position when the run begins
+    int32_t taken;  // bytes read before the opcode
+    const char *messages;
+  } cases[] = {
+      {testchannels::Source::kFile, Hex("EE 77"), 1, 0, "^MSG 1007\n$"},
+      {testchannels::Source::kFile, Hex("EE 77 00"), 1, 0, "^MSG 1008\n$"},
+      {testchannels::Source::kFile, Hex("77"), 0, 1, "^MSG 1008\n$"},
+      {testchannels::Source::kFile, Hex("77 55"), 0, 1, "^MSG 1008\n$"},
+      {testchannels::Source::kPipe, Hex("77 55"), 0, 1, "^MSG 1008\n$"},
+      {testchannels::Source::kFile, Hex("EE 77 00 A1"), 1, 0, "^A1 4\n$"},
+      {testchannels::Source::kPipe, Hex("77 55 00 A1"), 0, 1, "^A1 -1\n$"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.bytes.size());
+    EXPECT_EXIT(
+        {
+          ResetPictReader();  // nothing read yet
+          testchannels::InputStream stream(c.source, c.bytes, c.start);
+          Channel input;
+          V_ChannelAttach(&input, stream.get());
+          inputFP = &input;
+          PictSkip(c.taken);
+          uint16_t opcode = 0;
+          getopcode(&opcode);
+          std::fprintf(stderr, "%X %ld\n", opcode, V_ChannelTell(inputFP));
+          std::exit(0);
+        },
+        ::testing::ExitedWithCode(c.messages[1] == 'M' ? 1 : 0), c.messages);
   }
 }
 

@@ -1,7 +1,11 @@
-// Channels over files: single bytes and runs as fread and fwrite give them,
-// positions, the end of the input, statements of any length, failed writes
-// and buffered output that survives a failure.
+// Channels: reading files, pipes and memory streams through the channel's
+// own buffer, as fread would deliver them; positions and seeks; output that
+// goes out in the blocks stdio would write; standard output written through
+// a channel and directly; failed writes; buffered output that survives the
+// end of the process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -11,41 +15,220 @@
 
 namespace {
 
-// Reads 3 single bytes, a short run, a long run, skips a byte and, at the
-// end, reads 4-byte items of which the last has only 2 bytes: what fread
-// would deliver. (Pipes are read by the end-to-end cases.)
-TEST(Channel, ReadsFromFiles) {
-  std::string bytes;
-  for (int i = 0; i < 124; ++i) bytes += static_cast<char>('A' + i % 26);
-  testchannels::Channels channels(bytes);
-  char got[128] = {};
-  for (int i = 0; i < 3; ++i)
-    ASSERT_EQ(V_ChannelRead(got + i, 1, 1, inputFP), 1u);
-  EXPECT_EQ(V_ChannelRead(got + 3, 2, 5, inputFP), 5u);
-  EXPECT_EQ(V_ChannelRead(got + 13, 1, 100, inputFP), 100u);
-  EXPECT_EQ(std::string(got, 113), bytes.substr(0, 113));
-  EXPECT_EQ(V_ChannelTell(inputFP), 113);
-  EXPECT_EQ(V_ChannelSeek(inputFP, 1, SEEK_CUR), 0);
-  EXPECT_EQ(V_ChannelEof(inputFP), 0);
-  EXPECT_EQ(V_ChannelRead(got, 4, 3, inputFP), 2u);
-  EXPECT_EQ(std::string(got, 8), bytes.substr(114, 8));
-  EXPECT_EQ(V_ChannelEof(inputFP), 1);
+using testchannels::InputStream;
+using testchannels::Source;
+
+constexpr size_t kBuffer = 64 * 1024;
+
+// Bytes that show where they came from: no run of 256 repeats at a
+// distance that is a power of two.
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
 }
 
-// What is written to an attached channel before a runtime failure ends the
-// process is in the file afterwards.
-TEST(Channel, BufferedOutputSurvivesAnAbort) {
+// Reads single bytes, items and runs shorter and longer than the buffer,
+// across refills, then 4-byte items at the end of which the last has only 2
+// bytes; the end stays until a seek. The position is counted from where the
+// file stood; a pipe has none and can't seek. A stream only assigned to a
+// channel reads the same through stdio.
+TEST(Channel, ReadsAsFreadDelivers) {
+  const size_t size = 3 * kBuffer + 10;
+  const std::string bytes = Pattern(size);
+  const long start = 5;
+  const struct {
+    Source source;
+    bool attached;
+    bool positioned;
+  } cases[] = {{Source::kFile, true, true},
+               {Source::kPipe, true, false},
+               {Source::kMemory, true, true},
+               {Source::kFile, false, true}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.source) * 2 + c.attached);
+    const long first = c.positioned ? start : 0;
+    InputStream stream(c.source, bytes, first);
+    Channel channel;
+    if (c.attached)
+      V_ChannelAttach(&channel, stream.get());
+    else
+      channel.stream = stream.get();
+    std::string got(size, '\0');
+    size_t at = 0;
+    for (; at < 3; ++at) ASSERT_EQ(V_ChannelRead(&got[at], 1, 1, &channel), 1u);
+    EXPECT_EQ(V_ChannelRead(&got[at], 2, 5, &channel), 5u);
+    at += 10;
+    const size_t toBoundary = kBuffer - at;  // up to the first refill
+    EXPECT_EQ(V_ChannelRead(&got[at], 1, toBoundary + 3, &channel),
+              toBoundary + 3);
+    at += toBoundary + 3;
+    const size_t longRun = kBuffer + 1000;  // more than the buffer holds
+    EXPECT_EQ(V_ChannelRead(&got[at], 1, longRun, &channel), longRun);
+    at += longRun;
+    EXPECT_EQ(V_ChannelTell(&channel),
+              c.positioned ? first + static_cast<long>(at) : -1);
+    const size_t left = size - first - at;
+    EXPECT_EQ(V_ChannelRead(&got[at], 4, left / 4 + 1, &channel), left / 4);
+    EXPECT_EQ(V_ChannelEof(&channel), 1);
+    unsigned char byte = 0;
+    EXPECT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 0u);
+    EXPECT_EQ(got.substr(0, size - first), bytes.substr(first));
+    if (!c.positioned) {
+      EXPECT_EQ(V_ChannelSeek(&channel, 0, SEEK_SET), -1);
+      continue;
+    }
+    // Back into what the buffer holds, then far away and back again.
+    ASSERT_EQ(V_ChannelSeek(&channel, -3, SEEK_CUR), 0);
+    EXPECT_EQ(V_ChannelEof(&channel), 0);
+    EXPECT_EQ(V_ChannelTell(&channel), static_cast<long>(size) - 3);
+    ASSERT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 1u);
+    EXPECT_EQ(byte, static_cast<unsigned char>(bytes[size - 3]));
+    ASSERT_EQ(V_ChannelSeek(&channel, 7, SEEK_SET), 0);
+    ASSERT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 1u);
+    EXPECT_EQ(byte, static_cast<unsigned char>(bytes[7]));
+    ASSERT_EQ(V_ChannelSeek(&channel, 2 * kBuffer, SEEK_CUR), 0);
+    ASSERT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 1u);
+    EXPECT_EQ(byte, static_cast<unsigned char>(bytes[8 + 2 * kBuffer]));
+    EXPECT_EQ(V_ChannelTell(&channel), static_cast<long>(9 + 2 * kBuffer));
+  }
+}
+
+// A step within the buffer, up to either of its ends, moves nothing in the
+// file: the file's own position stays where the last block read left it.
+TEST(Channel, StepsWithinTheBufferWithoutTheFile) {
+  const std::string bytes = Pattern(1000);
+  InputStream stream(Source::kFile, bytes);
+  Channel channel;
+  V_ChannelAttach(&channel, stream.get());
+  unsigned char byte = 0;
+  ASSERT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 1u);
+  const int fd = fileno(stream.get());
+  EXPECT_EQ(lseek(fd, 0, SEEK_CUR), 1000);
+  for (long step : {-1L, 1000L, -698L})  // to its first byte, its end, back
+    ASSERT_EQ(V_ChannelSeek(&channel, step, SEEK_CUR), 0) << step;
+  EXPECT_EQ(lseek(fd, 0, SEEK_CUR), 1000);
+  EXPECT_EQ(V_ChannelTell(&channel), 302);
+  ASSERT_EQ(V_ChannelRead(&byte, 1, 1, &channel), 1u);
+  EXPECT_EQ(byte, static_cast<unsigned char>(bytes[302]));
+}
+
+off_t SizeOnDisk(FILE *stream) {
+  struct stat status;
+  return fstat(fileno(stream), &status) == 0 ? status.st_size : -1;
+}
+
+// Output reaches the file when the buffer is full and more comes, as a
+// stdio stream with a buffer of the same size writes it; runs longer than
+// the buffer go out in whole blocks. Nothing written is lost or doubled.
+TEST(Channel, WritesInWholeBlocks) {
+  FILE *file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  const std::string bytes = Pattern(kBuffer + 1 + 200000 + 1);
+  size_t at = 0;
+  const struct {
+    size_t count;
+    off_t onDisk;  // after writing count more bytes
+  } steps[] = {{100, 0},
+               {kBuffer - 100, 0},  // full, and nothing more yet
+               {1, kBuffer},
+               {200000, 4 * kBuffer},  // fills the buffer, then 2 blocks
+               {1, 4 * kBuffer}};
+  {
+    Channel channel;
+    V_ChannelAttach(&channel, file);
+    for (const auto &step : steps) {
+      if (step.count == 1) {
+        ASSERT_EQ(V_ChannelWrite(&bytes[at], 1, 1, &channel), 1u);
+      } else {
+        ASSERT_EQ(V_ChannelWrite(&bytes[at], 1, step.count, &channel),
+                  step.count);
+      }
+      at += step.count;
+      EXPECT_EQ(SizeOnDisk(file), step.onDisk) << at;
+      EXPECT_EQ(V_ChannelTell(&channel), static_cast<long>(at));
+    }
+    EXPECT_EQ(V_ChannelFlush(&channel), 0);
+    EXPECT_EQ(SizeOnDisk(file), static_cast<off_t>(bytes.size()));
+    ASSERT_EQ(V_ChannelWrite("tail", 1, 4, &channel), 4u);
+  }  // the channel writes out what it holds when it goes
+  std::string got(bytes.size() + 4, '\0');
+  EXPECT_EQ(pread(fileno(file), &got[0], got.size(), 0),
+            static_cast<ssize_t>(got.size()));
+  EXPECT_EQ(got, bytes + "tail");
+  std::fclose(file);
+}
+
+// A stream without a file descriptor takes the same bytes through stdio.
+TEST(Channel, WritesToAStreamWithoutADescriptor) {
+  char *text = nullptr;
+  size_t length = 0;
+  FILE *memory = open_memstream(&text, &length);
+  ASSERT_NE(memory, nullptr);
+  const std::string bytes = Pattern(3 * kBuffer + 7);
+  {
+    Channel channel;
+    V_ChannelAttach(&channel, memory);
+    ASSERT_EQ(fileno(memory), -1);
+    ASSERT_EQ(V_ChannelWrite(bytes.data(), 1, 5, &channel), 5u);
+    ASSERT_EQ(V_ChannelWrite(&bytes[5], 1, bytes.size() - 5, &channel),
+              bytes.size() - 5);
+    EXPECT_EQ(V_ChannelTell(&channel), static_cast<long>(bytes.size()));
+    EXPECT_EQ(V_ChannelFlush(&channel), 0);
+    EXPECT_EQ(std::string(text, length), bytes);
+  }
+  std::fclose(memory);
+  std::free(text);
+}
+
+// Bytes for standard output through a null channel keep their order with
+// the document written through the channel attached to it; what the
+// channels hold is written when the process exits through V_Exit.
+TEST(Channel, StandardOutputKeepsItsOrder) {
   runfilter::TempDir dir;
-  const std::string path = dir.path() + "/abort.tov";
-  EXPECT_DEATH(
+  const std::string path = dir.path() + "/stdout";
+  std::fflush(stdout);
+  EXPECT_EXIT(
       {
-        Channel channel;
-        V_ChannelAttach(&channel, std::fopen(path.c_str(), "w"));
-        V_Printf(&channel, "<Rectangle\n\t<Pen %d>\n>\n", 3);
-        V_Alloc(kVokMaxAlloc + 1, 0);
+        FILE *redirected = std::freopen(path.c_str(), "w", stdout);
+        if (redirected == nullptr) V_Exit(2);
+        Channel document;
+        V_ChannelAttach(&document, stdout);
+        V_ChannelWrite("<Document", 1, 9, &document);
+        V_ChannelWrite("|", 1, 1, nullptr);
+        V_Printf(&document, ">\n");
+        V_Exit(0);
       },
-      "");
-  EXPECT_EQ(runfilter::ReadFile(path), "<Rectangle\n\t<Pen 3>\n>\n");
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(runfilter::ReadFile(path), "<Document|>\n");
+}
+
+// What is written to an attached channel before a fatal error or a runtime
+// failure ends the process is in the file afterwards.
+TEST(Channel, BufferedOutputSurvivesTheEnd) {
+  const struct {
+    const char *name;
+    void (*end)();
+    int status;
+  } ends[] = {{"exit", [] { V_Exit(1); }, 1},
+              {"abort", [] { V_Alloc(kVokMaxAlloc + 1, 0); }, -1}};
+  for (const auto &e : ends) {
+    SCOPED_TRACE(e.name);
+    runfilter::TempDir dir;
+    const std::string path = dir.path() + "/end.tov";
+    auto statement = [&] {
+      Channel channel;
+      V_ChannelAttach(&channel, std::fopen(path.c_str(), "w"));
+      V_Printf(&channel, "<Rectangle\n\t<Pen %d>\n>\n", 3);
+      e.end();
+    };
+    if (e.status >= 0)
+      EXPECT_EXIT(statement(), ::testing::ExitedWithCode(e.status), "");
+    else
+      EXPECT_DEATH(statement(), "");
+    EXPECT_EQ(runfilter::ReadFile(path), "<Rectangle\n\t<Pen 3>\n>\n");
+  }
 }
 
 // A statement to a channel is handed over in one piece when it fits the
@@ -65,14 +248,22 @@ TEST(Channel, StatementsOfAnyLength) {
   EXPECT_EQ(counted, static_cast<int32_t>(expected.size() - 7));
 }
 
-TEST(Channel, FlushReportsFailedWrites) {
-  Channel full;
-  V_ChannelAttach(&full, std::fopen("/dev/full", "w"));
-  ASSERT_NE(full.stream, nullptr);
-  EXPECT_EQ(V_ChannelWrite("abc", 1, 3, &full), 3u);  // still in the buffer
-  EXPECT_EQ(V_ChannelFlush(&full), -1);
-  EXPECT_EQ(V_ChannelFlush(&full), -1);  // the failure is remembered
-  std::fclose(full.stream);
+// A failed write is reported: by the flush when the bytes were still in the
+// buffer, and then by every later flush; by the write itself when they
+// didn't fit.
+TEST(Channel, FailedWritesAreReported) {
+  FILE *stream = std::fopen("/dev/full", "w");
+  ASSERT_NE(stream, nullptr);
+  {
+    Channel full;
+    V_ChannelAttach(&full, stream);
+    EXPECT_EQ(V_ChannelWrite("abc", 1, 3, &full), 3u);  // still in the buffer
+    EXPECT_EQ(V_ChannelFlush(&full), -1);
+    EXPECT_EQ(V_ChannelFlush(&full), -1);  // the failure is remembered
+    const std::string more(kBuffer + 1, 'x');
+    EXPECT_LT(V_ChannelWrite(more.data(), 1, more.size(), &full), more.size());
+  }
+  std::fclose(stream);
 }
 
 }  // namespace

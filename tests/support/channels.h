@@ -4,6 +4,7 @@
 #define PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -68,6 +69,61 @@ inline void PipeInput(const std::string &bytes) {
   input.stream = fdopen(fds[0], "r");
   inputFP = &input;
 }
+
+// Where an attached channel reads from: a temporary file, a pipe or a
+// memory stream (which has no file descriptor).
+enum class Source { kFile, kPipe, kMemory };
+
+// A stream holding `bytes`, for V_ChannelAttach, closed when the object
+// goes. A file's or memory stream's position starts at `start`; a pipe is
+// filled by a child process, so the bytes may exceed the pipe's buffer.
+class InputStream {
+ public:
+  InputStream(Source source, const std::string &bytes, long start = 0)
+      : bytes_(bytes) {
+    if (source == Source::kPipe) {
+      int fds[2];
+      if (pipe(fds) != 0) throw std::runtime_error("cannot make a pipe");
+      writer_ = fork();
+      if (writer_ == 0) {
+        close(fds[0]);
+        size_t done = 0;
+        while (done < bytes_.size()) {
+          ssize_t put =
+              write(fds[1], bytes_.data() + done, bytes_.size() - done);
+          if (put <= 0) _exit(1);
+          done += static_cast<size_t>(put);
+        }
+        _exit(0);
+      }
+      close(fds[1]);
+      stream_ = fdopen(fds[0], "r");
+    } else if (source == Source::kMemory) {
+      stream_ = fmemopen(bytes_.data(), bytes_.size(), "r");
+    } else {
+      stream_ = std::tmpfile();
+      if (stream_ != nullptr &&
+          write(fileno(stream_), bytes_.data(), bytes_.size()) !=
+              static_cast<ssize_t>(bytes_.size()))
+        throw std::runtime_error("cannot fill the file");
+    }
+    if (stream_ == nullptr) throw std::runtime_error("cannot open a stream");
+    if (source != Source::kPipe) std::fseek(stream_, start, SEEK_SET);
+  }
+  ~InputStream() {
+    std::fclose(stream_);
+    if (writer_ > 0) waitpid(writer_, nullptr, 0);
+  }
+  InputStream(const InputStream &) = delete;
+  InputStream &operator=(const InputStream &) = delete;
+
+  FILE *get() const { return stream_; }
+
+ private:
+  std::string bytes_;
+  FILE *stream_ = nullptr;
+  pid_t writer_ = -1;
+};
 
 // The number of bytes `action` takes from `bytes`. Spare bytes follow so
 // that taking too much shows; writing anything is a failure.
