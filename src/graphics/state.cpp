@@ -123,6 +123,7 @@ void ResetGraphics() {
   ResetRegions();
   ResetPictureSpace();
   ResetPixelPatterns();
+  ResetClip();
 }
 
 void SetThinLines() { State.ThinLines = 1; }

@@ -129,5 +129,6 @@ void ResetPolygons();
 void ResetRegions();
 void ResetPictureSpace();
 void ResetPixelPatterns();
+void ResetClip();
 
 #endif  // PICTTOTOV_GRAPHICS_STATE_H
