@@ -99,7 +99,7 @@ int main(int argc, char **argv) {
   }
   std::string start = std::string(512, '\0') + U16(0) +
                       RectBytes(0, 0, kBitSide, kBitSide) + Hex("0011 02FF") +
-                      pictbytes::HeaderOpV2();
+                      pictbytes::HeaderOpV2({0, 0, kBitSide, kBitSide});
   writePadded(out, &start);
   writePixMap(out);
   writeBitMap(out);

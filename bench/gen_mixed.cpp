@@ -55,7 +55,7 @@ class Picture {
     }
     pictbytes::Frame frame{0, 0, 2000, 3000};
     Put(pictbytes::Preamble(frame, true) + Hex("0011 02FF") +
-        pictbytes::HeaderOpV2());
+        pictbytes::HeaderOpV2(frame));
   }
   ~Picture() {
     Put(Op2(0x00FF));

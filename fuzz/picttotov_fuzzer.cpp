@@ -23,6 +23,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/messages.h"
 #include "driver/driver.h"
 
 namespace {

@@ -103,18 +103,21 @@ inline std::string PictV1(const std::string &opcodes, Frame frame = {},
   return Preamble(frame, header) + Hex("11 01") + opcodes + Hex("FF");
 }
 
-// The 0C00 header opcode of a version 2 picture with its 24 data bytes.
-inline std::string HeaderOpV2() {
-  return Hex(
-      "0C00 FFFE 0000 0048 0000 0048 0000 0000 0000 0064 00C8 0000 0000");
+// The 0C00 header opcode of a version 2 picture with its 24 data bytes: an
+// extended header (version -2) at 72 dpi whose source rectangle is the
+// picture's frame, so that -full draws the picture where its frame says.
+inline std::string HeaderOpV2(const Frame &frame = {}) {
+  return Hex("0C00 FFFE 0000 0048 0000 0048 0000") +
+         RectBytes(frame.top, frame.left, frame.bottom, frame.right) +
+         Hex("0000 0000");
 }
 
 // A version 2 picture: version opcode 0011 02FF, the header opcode, the
 // opcodes (the caller keeps them word aligned), end opcode 00FF.
 inline std::string PictV2(const std::string &opcodes, Frame frame = {},
                           bool header = true) {
-  return Preamble(frame, header) + Hex("0011 02FF") + HeaderOpV2() + opcodes +
-         Hex("00FF");
+  return Preamble(frame, header) + Hex("0011 02FF") + HeaderOpV2(frame) +
+         opcodes + Hex("00FF");
 }
 
 }  // namespace pictbytes

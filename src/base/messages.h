@@ -23,6 +23,12 @@ enum Message : int {
   kMsgPixelSize = 1024,        // unsupported pixel map; a: pixel size as text
   kMsgImageIncomplete = 1025,  // an image was not completed
   kMsgNoFontConfig = 1026,     // font configuration not found; a: last path
+  // A QuickTime image left out (-full); a: its codec's four characters.
+  kMsgCodecLibrary = 1027,  // b: the library that can't be loaded
+  kMsgCodecUnknown = 1028,  // no decoder for the codec
+  kMsgCodecBadData = 1029,  // the data is damaged or cut short
+  kMsgCodecTooLarge = 1030,  // b: the size, as "W x H pixels" or "N bytes"
+  kMsgCodecNoSupport = 1031,  // the build decodes no QuickTime images
 };
 
 // The program name as shown in messages (tail of argv[0]).

@@ -8,7 +8,8 @@
 // Builds the run's opcode table; CleanupOperators frees it after the loop.
 void initoperators();
 void CleanupOperators();
-// Under -full: puts the region and direct-colour handlers into the table.
+// Under -full: puts the clip, region and direct-colour handlers into the
+// table.
 void InstallFullOperators();
 
 // Calls the handler of every opcode until the end-of-picture opcode; the

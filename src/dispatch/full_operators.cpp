@@ -1,7 +1,7 @@
 // Under -full, the opcodes the classic conversion skips but a person
-// converting at the command line wants drawn: regions and direct-colour
-// pixel maps. Their slots of the opcode table are replaced after the table
-// is built; every other slot stays as it is.
+// converting at the command line wants drawn: the clip, regions and
+// direct-colour pixel maps. Their slots of the opcode table are replaced
+// after the table is built; every other slot stays as it is.
 #include "dispatch/dispatch.h"
 #include "dispatch/table.h"
 #include "graphics/graphics.h"
@@ -18,6 +18,7 @@ struct FullSlot {
 // Pen and fill kinds of the verbs, as every shape writer takes them.
 // clang-format off
 constexpr FullSlot kFullSlots[] = {
+    {0x01, op_ClipRgn},                 // ClipRgn
     {0x80, [] { dumprgn(0, 3); }},      // frameRgn
     {0x81, [] { dumprgn(3, 0); }},      // paintRgn
     {0x82, [] { dumprgn(3, 2); }},      // eraseRgn

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/conversion.h"
+#include "graphics/clip.h"
 #include "graphics/graphics.h"
 #include "graphics/shapes.h"
 #include "graphics/state.h"
@@ -27,6 +28,9 @@ void readAngles() {
 }
 
 void writeArc(int penKind, int fillKind) {
+  if (ClipInForce() && ClipArcObject(arcs.arcMemory, arcs.StartAngle,
+                                     arcs.ArcAngle, penKind, fillKind))
+    return;
   OpenObject(Statement::kArc, penKind, fillKind);
   DumpShapeBounds("ArcRect", arcs.arcMemory);
   V_Printf(outputFP, "\t<ArcTheta %hd>\n", arcs.StartAngle);

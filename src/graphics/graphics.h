@@ -111,6 +111,25 @@ void dumpsamergn(int penKind, int fillKind);
 // Reads a region and keeps it as the last one, drawing nothing (invert).
 void RememberRegion();
 
+// Under -full: the clip. ClipRgn sets it from its region; from then on
+// every object is cut to it (graphics/clip.cpp). The text and image
+// writers, which can't cut their objects, ask these.
+void op_ClipRgn();
+// False while a clip is in force and the point, in TOV points, lies
+// outside it (a point on its edge is inside).
+bool ClipShowsPoint(float x, float y);
+// The clip's bounding box in TOV points: `clipped` while a clip is in
+// force, `empty` when nothing is visible through it.
+struct ClipBounds {
+  bool clipped = false;
+  bool empty = false;
+  double left = 0.0;
+  double top = 0.0;
+  double right = 0.0;
+  double bottom = 0.0;
+};
+ClipBounds CurrentClipBounds();
+
 // Groups.
 void BeginGroup();
 void EndGroup();

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/conversion.h"
+#include "graphics/clip.h"
 #include "graphics/graphics.h"
 #include "graphics/paths.h"
 #include "graphics/state.h"
@@ -170,6 +171,12 @@ void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
                            static_cast<float>(x2), static_cast<float>(y2)};
   float width = kNoOwnWidth;
   adjustline(&end[0], &end[1], &end[2], &end[3], &width);
+  if (ClipInForce()) {
+    ClipPathStart();
+    for (size_t i = 0; i < end.size(); i += 2)
+      ClipPathPoint(CollectedToPointsX(end[i]), CollectedToPointsY(end[i + 1]));
+    if (ClipPathObject({Statement::kPolyLine, 0, 3, false, width})) return;
+  }
   OpenObject(Statement::kPolyLine, 0, 3);
   if (width != kNoOwnWidth)
     V_Printf(outputFP, "\t<PenWidth %.3f>\n",

@@ -4,10 +4,10 @@
 // written at the end of the bracket as an open PolyLine or a closed Polygon,
 // outlined, filled or both, optionally smoothed into a curve.
 #include <cstdint>
-#include <utility>
 
 #include "base/conversion.h"
 #include "base/messages.h"
+#include "graphics/clip.h"
 #include "graphics/graphics.h"
 #include "graphics/paths.h"
 #include "graphics/shapes.h"
@@ -100,13 +100,14 @@ void printpoints(const PointList &path) {
 // Turns the vertices into a curve of anchors and control points: anchor,
 // control, control, anchor, ... The anchors are the edge midpoints (an open
 // path keeps its two ends), and the two controls between two anchors both
-// sit on the vertex between them. Paths of two points or fewer stay.
-void SmoothPolyline(PointList *path, int closed) {
-  const int64_t n = path->count;
-  if (n <= 2) return;
-  PointList smooth = allocPath(closed ? 3 * n + 1 : 3 * n - 5);
-  const float *x = path->x.data(), *y = path->y.data();
-  float *sx = smooth.x.data(), *sy = smooth.y.data();
+// sit on the vertex between them. Paths of two points or fewer stay as they
+// are: false, and no curve.
+bool smoothedCurve(const PointList &path, int closed, PointList *curve) {
+  const int64_t n = path.count;
+  if (n <= 2) return false;
+  *curve = allocPath(closed ? 3 * n + 1 : 3 * n - 5);
+  const float *x = path.x.data(), *y = path.y.data();
+  float *sx = curve->x.data(), *sy = curve->y.data();
   int32_t next = 0;
   auto vertex = [&](int64_t i) {
     sx[next] = x[i];
@@ -119,7 +120,6 @@ void SmoothPolyline(PointList *path, int closed) {
     ++next;
   };
   if (closed) {
-    printpoints(*path);
     mid(n - 1, 0);
     vertex(0);
     vertex(0);
@@ -140,34 +140,56 @@ void SmoothPolyline(PointList *path, int closed) {
     vertex(n - 2);
     vertex(n - 1);
   }
-  *path = std::move(smooth);
-  if (closed) printpoints(*path);
+  return true;
 }
 
 // Writes the collected path as one object: a closed Polygon or an open
-// PolyLine, smoothed if asked. The collected points stay as they are.
+// PolyLine, smoothed if asked; a smoothed closed path carries its vertices
+// and its curve's points as comments. The collected points stay as they
+// are. The clip sees the points as written, so it cuts a smoothed path
+// after smoothing.
 void dumpsplinepoly(int closed, int penKind, int fillKind) {
   if (Path.NumPoints == 0) return;
   PointList path = copyCollectedPath();
   if (closed) closePath(&path);
-  OpenObject(closed ? Statement::kPolygon : Statement::kPolyLine, penKind,
-             fillKind);
-  if (Path.PolyIsSmoothed) {
-    V_Printf(outputFP, "\t<Smoothed Yes>\n");
-    SmoothPolyline(&path, closed);
+  const bool smoothed = Path.PolyIsSmoothed != 0;
+  PointList curve;
+  const bool curved = smoothed && smoothedCurve(path, closed, &curve);
+  const PointList &points = curved ? curve : path;
+  const float *x = points.x.data(), *y = points.y.data();
+  const Statement statement =
+      closed ? Statement::kPolygon : Statement::kPolyLine;
+  if (ClipInForce()) {
+    ClipPathStart();
+    for (int32_t i = 0; i < points.count; ++i)
+      ClipPathPoint(CollectedToPointsX(x[i]), CollectedToPointsY(y[i]));
+    if (ClipPathObject({statement, penKind, fillKind, smoothed, -1.0f})) return;
   }
-  V_Printf(outputFP, "\t<NumPoints %d>\n", path.count);
-  const float *x = path.x.data(), *y = path.y.data();
-  for (int32_t i = 0; i < path.count; ++i)
+  OpenObject(statement, penKind, fillKind);
+  if (smoothed) V_Printf(outputFP, "\t<Smoothed Yes>\n");
+  if (curved && closed) {
+    printpoints(path);
+    printpoints(curve);
+  }
+  V_Printf(outputFP, "\t<NumPoints %d>\n", points.count);
+  for (int32_t i = 0; i < points.count; ++i)
     DumpPoint(CollectedToPointsX(x[i]), CollectedToPointsY(y[i]));
   CloseObject();
 }
 
 // Writes the last polygon operand as a PolyLine.
 void writePolyBuffer(int penKind, int fillKind) {
+  const PointF *points = polygons.PolyBuffer.data();
+  if (ClipInForce()) {
+    ClipPathStart();
+    for (int32_t i = 0; i < polygons.PolyPoints; ++i)
+      ClipPathPoint(static_cast<double>(points[i].x),
+                    static_cast<double>(points[i].y));
+    if (ClipPathObject({Statement::kPolyLine, penKind, fillKind, false, -1.0f}))
+      return;
+  }
   OpenObject(Statement::kPolyLine, penKind, fillKind);
   V_Printf(outputFP, "\t<NumPoints %d>\n", polygons.PolyPoints);
-  const PointF *points = polygons.PolyBuffer.data();
   for (int32_t i = 0; i < polygons.PolyPoints; ++i)
     DumpPoint(static_cast<double>(points[i].x),
               static_cast<double>(points[i].y));
@@ -202,6 +224,7 @@ void dumppoly(int penKind, int fillKind) {
   readPolygon();
   if (Path.PolyState == kPolyCollecting || Path.PolyState == kPolyIgnoring) {
     SaveFillSep();
+    RememberBracketFill(fillKind);
     return;
   }
   uint16_t next = 0;
@@ -244,6 +267,7 @@ void BeginPoly() {
   polygons.PolyFrame = 1;
   polygons.PolyClose = 0;
   Path.PolyIsSmoothed = 0;
+  ForgetBracketFill();
 }
 
 // The path is a curve through its edge midpoints; the flag byte says whether
@@ -267,16 +291,21 @@ void ClosePoly() { polygons.PolyClose = 1; }
 void EndPoly() {
   const int32_t saved = GetSavedFillSep();
   const int32_t current = GetFillSep();
-  const bool same = saved == current;
+  // Under -full the fill is the one the bracket's polygon opcodes recorded,
+  // and fill and outline share an object when their inks share a
+  // separation.
+  const bool full = RunOptions().full;
+  const bool same = full ? BracketFillOnPenSeparation() : saved == current;
+  const int fillKind = full ? kFillBracket : 1;
   if (Path.FirstX == Path.LastX && Path.FirstY == Path.LastY) ClosePoly();
   const bool fill = polygons.PolyFill, frame = polygons.PolyFrame;
   if (fill && frame && same) {
-    dumpsplinepoly(polygons.PolyClose, 0, 1);
+    dumpsplinepoly(polygons.PolyClose, 0, fillKind);
   } else {
     if (fill && frame) BeginGroup();
     if (fill) {
       if (!same) SetFillSep(saved);
-      dumpsplinepoly(1, 3, 1);
+      dumpsplinepoly(1, 3, fillKind);
       if (!same) SetFillSep(current);
     }
     if (frame) dumpsplinepoly(polygons.PolyClose, 0, 3);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/conversion.h"
+#include "graphics/clip.h"
 #include "graphics/graphics.h"
 #include "graphics/shapes.h"
 #include "graphics/state.h"
@@ -71,6 +72,8 @@ Shapes shapes;
 
 void writeShape(const ShapeType &type, const ShapeMemory &memory, int penKind,
                 int fillKind) {
+  if (ClipInForce() && ClipBoxObject(type.statement, memory, penKind, fillKind))
+    return;
   OpenObject(type.statement, penKind, fillKind);
   DumpShapeBounds("BRect", memory);
   if (type.hasRadius) {

@@ -13,7 +13,9 @@
 
 #include "base/conversion.h"
 #include "base/messages.h"
+#include "graphics/clip.h"
 #include "graphics/graphics.h"
+#include "graphics/paths.h"
 #include "graphics/shapes.h"
 #include "graphics/state.h"
 #include "pict/pict.h"
@@ -262,6 +264,9 @@ struct PaintRects : RegionSink {
       box.fy1 = ToPointsY(y0);
       box.fx2 = ToPointsX(regions.spanX[i + 1]);
       box.fy2 = ToPointsY(y1);
+      if (ClipInForce() &&
+          ClipBoxObject(Statement::kRectangle, box, 3, fillKind))
+        continue;
       OpenObject(Statement::kRectangle, 3, fillKind);
       DumpShapeBounds("BRect", box);
       CloseObject();
@@ -343,6 +348,13 @@ int32_t chainFrom(int32_t start) {
 }
 
 void writePolygon(int32_t count) {
+  if (ClipInForce()) {
+    ClipPathStart();
+    for (int32_t i = 0; i < count; ++i)
+      ClipPathPoint(static_cast<double>(ToPointsX(regions.outline[2 * i])),
+                    static_cast<double>(ToPointsY(regions.outline[2 * i + 1])));
+    if (ClipPathObject({Statement::kPolygon, 0, 3, false, -1.0f})) return;
+  }
   OpenObject(Statement::kPolygon, 0, 3);
   V_Printf(outputFP, "\t<NumPoints %d>\n", count);
   for (int32_t i = 0; i < count; ++i)
@@ -384,6 +396,16 @@ void frameRegion(const unsigned char *bytes, int32_t length) {
   if (polygons > 1) EndGroup();
 }
 
+// Hands every band's spans on as rectangles.
+struct ForwardRects : RegionSink {
+  RegionRectSink add = nullptr;
+  void *context = nullptr;
+  void band(int32_t y0, int32_t y1) override {
+    for (int32_t i = 0; i < regions.spanCount; i += 2)
+      add(context, {regions.spanX[i], y0, regions.spanX[i + 1], y1});
+  }
+};
+
 // Reads a region operand into the last region.
 void readRegion() {
   uint16_t size = 0;
@@ -398,6 +420,25 @@ void readRegion() {
 
 void RememberRegion() { readRegion(); }
 
+void WalkRegionRects(const unsigned char *bytes, int32_t length,
+                     RegionRectSink add, void *context) {
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(length);
+#endif
+  // A plain rectangle is its box, also when an edge is at 32767, the
+  // value that ends a row of positions.
+  if (length == kBoxBytes) {
+    const RegionRect box{GetShort(bytes + 2), GetShort(bytes),
+                         GetShort(bytes + 6), GetShort(bytes + 4)};
+    if (box.left < box.right && box.top < box.bottom) add(context, box);
+    return;
+  }
+  ForwardRects forward;
+  forward.add = add;
+  forward.context = context;
+  walkRegion(bytes, length, &forward);
+}
+
 void ResetRegions() { regions = Regions{}; }
 
 void dumprgn(int penKind, int fillKind) {
@@ -405,8 +446,11 @@ void dumprgn(int penKind, int fillKind) {
   dumpsamergn(penKind, fillKind);
 }
 
+// Inside a polygon comment bracket the bracket's own polygon stands for
+// what is drawn there, so regions are left out as lines and polygons are.
 void dumpsamergn(int penKind, int fillKind) {
   if (regions.lastLength < 0 || !ValidPen()) return;
+  if (Path.PolyState != kPolyNormal) return;
 #ifdef PICTTOTOV_FUZZ_BUILD
   chargeFuzzBudget(regions.lastLength);
 #endif

@@ -9,8 +9,10 @@
 
 #include "base/conversion.h"
 #include "base/messages.h"
+#include "graphics/colour.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
+#include "runtime/fills.h"
 
 DrawingState State;
 const DrawingView &Drawing = State;
@@ -30,23 +32,9 @@ constexpr uint16_t kInvisiblePenMode = 23;
 // polygons.
 constexpr uint16_t kPatOrPenMode = 9;
 
-using Pattern = std::array<unsigned char, 8>;
-
-struct ReferencePattern {
-  int32_t fill;
-  Pattern rows;
-};
-
-// The document's seven patterns, in the order they are tried.
-constexpr std::array<ReferencePattern, 7> kReferencePatterns{{
-    {8, {0x0F, 0x1E, 0x3C, 0x78, 0xF0, 0xE1, 0xC3, 0x87}},
-    {9, {0x0F, 0x87, 0xC3, 0xE1, 0xF0, 0x78, 0x3C, 0x1E}},
-    {10, {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC}},
-    {11, {0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00}},
-    {12, {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81}},
-    {13, {0x03, 0x06, 0x0C, 0x18, 0x30, 0x60, 0xC0, 0x81}},
-    {14, {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}},
-}};
+// An 8-byte pattern: one byte per row, the leftmost pixel in the most
+// significant bit.
+using Pattern = std::array<unsigned char, kPatternBits / 8>;
 
 // Tints by the number of set bits in a pattern: the first entry whose
 // upper bound is not below the count gives the fill number.
@@ -56,11 +44,6 @@ struct Density {
 };
 constexpr std::array<Density, 8> kDensities{
     {{1, 7}, {5, 6}, {11, 5}, {23, 4}, {39, 3}, {51, 2}, {59, 1}, {64, 0}}};
-
-// The separations' reference colours, indexed by separation number.
-constexpr std::array<unsigned char, 8> reds{0, 255, 255, 0, 0, 0, 255, 255};
-constexpr std::array<unsigned char, 8> gres{0, 255, 0, 255, 0, 255, 0, 255};
-constexpr std::array<unsigned char, 8> blus{0, 255, 0, 0, 255, 255, 255, 0};
 
 // Old-style QuickDraw colour constants and their separations.
 struct OldColor {
@@ -89,7 +72,7 @@ void dumpInk(int32_t sep, int32_t ink) {
 
 // Writes the attributes of the object's interior for a fill kind: painted
 // with the pen's ink, filled with the fill ink, erased with the background,
-// or none.
+// or none; as the classic conversion writes them.
 void dumpFill(int fillKind) {
   switch (fillKind) {
     case 0:
@@ -139,6 +122,8 @@ void ResetGraphics() {
   ResetPolygons();
   ResetRegions();
   ResetPictureSpace();
+  ResetPixelPatterns();
+  ResetClip();
 }
 
 void SetThinLines() { State.ThinLines = 1; }
@@ -200,10 +185,99 @@ float ThinLineWidth(float width) {
   return State.ThinLines && width < kThinLineLimit ? width * 0.5f : width;
 }
 
+// ---------------------------------------------------------------------------
+// Colours under -full
+// ---------------------------------------------------------------------------
+
+namespace {
+
+bool isWhite(const Rgb &colour) {
+  return colour.red == 255 && colour.green == 255 && colour.blue == 255;
+}
+
+// The ink of an area drawn with a pattern slot whose 1-bits are in
+// `oneBits` and whose classic ink is `classic`: a pixel pattern in its own
+// colour, a solid pattern in the colour of its 1-bits, each the nearest
+// ink. A pattern of more 0-bits than 1-bits on a background colour that is
+// not white is drawn in the background colour: its ink's separation at its
+// tint times the share of the 0-bits (all of it without a 1-bit). Any other
+// pattern keeps its classic ink.
+Ink fullInk(const PatternColour &slot, Ink classic, const Rgb &oneBits) {
+  if (slot.pixel) return NearestInk(slot.colour);
+  if (classic.fill == kFillSolid) return NearestInk(oneBits);
+  const Rgb &back = State.Colours.Back;
+  const int ones = slot.ones;
+  if (2 * ones >= kPatternBits || isWhite(back)) return classic;
+  const Ink backInk = NearestInk(back);
+  const int32_t share = tov::kTintPercent[static_cast<size_t>(backInk.fill)] *
+                        (kPatternBits - ones);
+  return {backInk.sep, NearestTintFill(share)};
+}
+
+// The pen's ink: the pen pattern in the foreground colour.
+Ink fullPen() {
+  return fullInk(State.Colours.Pen, {State.PenSep, State.PenInk},
+                 State.Colours.Fore);
+}
+
+Ink bracketFill();
+
+// The ink of an interior by fill kind: painted with the pen pattern, filled
+// with the fill pattern, both in the foreground colour; erased with the
+// background pattern wholly in the background colour; or the polygon
+// bracket's fill.
+Ink fullFill(int fillKind) {
+  const FullColours &colours = State.Colours;
+  switch (fillKind) {
+    case 0:
+      return fullInk(colours.Pen, {State.FillSep, State.PenInk}, colours.Fore);
+    case 1:
+      return fullInk(colours.Fill, {State.FillSep, State.FillInk},
+                     colours.Fore);
+    case 2:
+      return fullInk(colours.Bk, {State.BackSep, State.BackInk}, colours.Back);
+    default:
+      return bracketFill();
+  }
+}
+
+Ink bracketFill() {
+  if (State.Colours.HasBracketFill) return State.Colours.BracketFill;
+  return fullInk(State.Colours.Fill, {State.SavedFillSep, State.FillInk},
+                 State.Colours.Fore);
+}
+
+bool paintsInterior(int fillKind) {
+  return (fillKind >= 0 && fillKind <= 2) || fillKind == kFillBracket;
+}
+
+}  // namespace
+
+void RememberBracketFill(int fillKind) {
+  if (!RunOptions().full || fillKind < 0 || fillKind > 2) return;
+  State.Colours.BracketFill = fullFill(fillKind);
+  State.Colours.HasBracketFill = true;
+}
+
+void ForgetBracketFill() { State.Colours.HasBracketFill = false; }
+
+bool BracketFillOnPenSeparation() { return bracketFill().sep == fullPen().sep; }
+
+// Under -full the interior and the outline each get their nearest ink; an
+// object has one separation, so an outline beside an interior keeps its
+// ink only on the interior's separation and is otherwise drawn with its
+// classic pen number there.
 void DumpState(int penKind, int fillKind) {
   if (State.GroupID != 0)
     V_Printf(outputFP, "\t<GroupID %hd>\n", State.GroupID);
-  dumpFill(fillKind);
+  const bool full = RunOptions().full;
+  Ink interior;
+  if (full && paintsInterior(fillKind)) {
+    interior = fullFill(fillKind);
+    dumpInk(interior.sep, interior.fill);
+  } else {
+    dumpFill(fillKind);
+  }
   if (penKind == 3 || State.PenWidth == 0.0f) {
     V_Printf(outputFP, "\t<Pen %d>\n", kFillNone);
     V_Printf(outputFP, "\t<PenWidth %.3f>\n", kNoPenWidth);
@@ -211,8 +285,15 @@ void DumpState(int penKind, int fillKind) {
   }
   V_Printf(outputFP, "\t<PenWidth %.3f>\n",
            static_cast<double>(ThinLineWidth(State.PenWidth)));
-  if (fillKind == 3) V_Printf(outputFP, "\t<Separation %d>\n", State.PenSep);
-  V_Printf(outputFP, "\t<Pen %d>\n", State.PenInk);
+  Ink pen{State.PenSep, State.PenInk};
+  if (full) {
+    const Ink nearest = fullPen();
+    if (fillKind == 3 ||
+        (paintsInterior(fillKind) && nearest.sep == interior.sep))
+      pen = nearest;
+  }
+  if (fillKind == 3) V_Printf(outputFP, "\t<Separation %d>\n", pen.sep);
+  V_Printf(outputFP, "\t<Pen %d>\n", pen.fill);
 }
 
 void OpenObject(Statement statement, int penKind, int fillKind) {
@@ -249,9 +330,13 @@ void ensureOntable() {
   if (ontable[255] == 0) init_ontable();
 }
 
-int32_t fillByDensity(const Pattern &pattern) {
+int setBits(const Pattern &pattern) {
   int bits = 0;
   for (unsigned char row : pattern) bits += ontable[row];
+  return bits;
+}
+
+int32_t fillByDensity(int bits) {
   for (const Density &density : kDensities)
     if (bits <= density.bitsAtMost) return density.fill;
   return kFillSolid;
@@ -287,11 +372,14 @@ int patsequal(const unsigned char *reference, const unsigned char *pattern) {
 }
 
 // Reads an 8-byte pattern and maps it to a fill number: no ink, one of the
-// document's patterns, or a tint of the pattern's density.
-void setpat(int32_t *ink) {
+// document's patterns (tried in order, the last that matches wins), or a
+// tint of the pattern's density. The slot keeps the pattern for -full.
+void setpat(int32_t *ink, PatternColour *slot) {
   ensureOntable();
   Pattern pattern{};
   ReadString(pattern.data(), static_cast<int32_t>(pattern.size()));
+  const int bits = setBits(pattern);
+  *slot = PatternColour{bits, false, kBlack};
   bool empty = true;
   for (unsigned char row : pattern) empty = empty && row == 0;
   if (empty) {
@@ -299,28 +387,33 @@ void setpat(int32_t *ink) {
     return;
   }
   int32_t matched = -1;
-  for (const ReferencePattern &reference : kReferencePatterns)
-    if (patsequal(reference.rows.data(), pattern.data()))
-      matched = reference.fill;
-  *ink = matched >= 0 ? matched : fillByDensity(pattern);
+  for (size_t i = 0; i < tov::kFillPatterns.size(); ++i)
+    if (patsequal(tov::kFillPatterns[i].data(), pattern.data()))
+      matched = tov::kFirstPatternFill + static_cast<int32_t>(i);
+  *ink = matched >= 0 ? matched : fillByDensity(bits);
 }
 
-void setcolor(int32_t value, int32_t *sep) {
+// Maps an old-style colour to its separation; returns the separation's
+// colour.
+Rgb setcolor(int32_t value, int32_t *sep) {
   *sep = 0;
   for (const OldColor &color : kOldColors)
     if (color.value == value) *sep = color.sep;
+  const auto &rgb = tov::kSeparationRgb[static_cast<size_t>(*sep)];
+  return {rgb[0], rgb[1], rgb[2]};
 }
 
 // The separation whose reference colour is nearest; ties go to the lower
 // separation number.
 int32_t matchcolor(int r, int g, int b) {
   auto distance = [&](size_t i) {
-    int dr = reds[i] - r, dg = gres[i] - g, db = blus[i] - b;
+    const auto &reference = tov::kSeparationRgb[i];
+    int dr = reference[0] - r, dg = reference[1] - g, db = reference[2] - b;
     return dr * dr + dg * dg + db * db;
   };
   size_t best = 0;
   int bestDistance = distance(0);
-  for (size_t i = 1; i < reds.size(); ++i) {
+  for (size_t i = 1; i < tov::kSeparationRgb.size(); ++i) {
     int d = distance(i);
     if (d < bestDistance) {
       best = i;
@@ -330,25 +423,33 @@ int32_t matchcolor(int r, int g, int b) {
   return static_cast<int32_t>(best);
 }
 
-// Reads a 48-bit RGB colour and matches its high bytes.
-void readandmatchcolor(int32_t *sep) {
+// Reads a 48-bit RGB colour and matches its high bytes; returns them.
+Rgb readandmatchcolor(int32_t *sep) {
   uint16_t red = 0, green = 0, blue = 0;
   ReadUShort(&red);
   ReadUShort(&green);
   ReadUShort(&blue);
-  *sep = matchcolor(red >> 8, green >> 8, blue >> 8);
+  const Rgb colour{red >> 8, green >> 8, blue >> 8};
+  *sep = matchcolor(colour.red, colour.green, colour.blue);
+  return colour;
 }
 
 // Reads a pixel pattern: its 8-byte fallback pattern gives the fill; a
-// dithered pattern (type 2) adds its RGB colour, a full pixel pattern only
-// has its pixel map, colour table and pixels skipped.
-void do_pixmap(int32_t *ink, int32_t *sep) {
+// dithered pattern (type 2) adds its RGB colour. A full pixel pattern has
+// its pixel map, colour table and pixels skipped, or under -full read for
+// their average colour, which the slot keeps.
+void do_pixmap(int32_t *ink, int32_t *sep, PatternColour *slot) {
   constexpr uint16_t kDitherPattern = 2;
   uint16_t type = 0;
   ReadUShort(&type);
-  setpat(ink);
+  setpat(ink, slot);
   if (type == kDitherPattern) {
-    readandmatchcolor(sep);
+    slot->colour = readandmatchcolor(sep);
+    slot->pixel = true;
+    return;
+  }
+  if (RunOptions().full) {
+    slot->pixel = ReadPixelPatternColour(&slot->colour);
     return;
   }
   uint16_t rowBytes = 0;
@@ -373,9 +474,9 @@ void op_PnSize() {
 
 void op_PnMode() { ReadUShort(&State.PenMode); }
 
-void op_PnPat() { setpat(&State.PenInk); }
-void op_FillPat() { setpat(&State.FillInk); }
-void op_BkPat() { setpat(&State.BackInk); }
+void op_PnPat() { setpat(&State.PenInk, &State.Colours.Pen); }
+void op_FillPat() { setpat(&State.FillInk, &State.Colours.Fill); }
+void op_BkPat() { setpat(&State.BackInk, &State.Colours.Bk); }
 
 // The oval size is the mean of the corner oval's height and width; a
 // negative mean would scale to a huge radius and counts as none.
@@ -397,23 +498,29 @@ void op_Origin() {
 void op_FgColor() {
   int32_t value = 0;
   ReadLong(&value);
-  setcolor(value, &State.PenSep);
+  State.Colours.Fore = setcolor(value, &State.PenSep);
   State.FillSep = State.PenSep;
 }
 
 void op_BkColor() {
   int32_t value = 0;
   ReadLong(&value);
-  setcolor(value, &State.BackSep);
+  State.Colours.Back = setcolor(value, &State.BackSep);
 }
 
 void op_RGBFgCol() {
-  readandmatchcolor(&State.PenSep);
+  State.Colours.Fore = readandmatchcolor(&State.PenSep);
   State.FillSep = State.PenSep;
 }
 
-void op_RGBBkCol() { readandmatchcolor(&State.BackSep); }
+void op_RGBBkCol() { State.Colours.Back = readandmatchcolor(&State.BackSep); }
 
-void op_PnPixPat() { do_pixmap(&State.PenInk, &State.PenSep); }
-void op_FillPixPat() { do_pixmap(&State.FillInk, &State.FillSep); }
-void op_BkPixPat() { do_pixmap(&State.BackInk, &State.BackSep); }
+void op_PnPixPat() {
+  do_pixmap(&State.PenInk, &State.PenSep, &State.Colours.Pen);
+}
+void op_FillPixPat() {
+  do_pixmap(&State.FillInk, &State.FillSep, &State.Colours.Fill);
+}
+void op_BkPixPat() {
+  do_pixmap(&State.BackInk, &State.BackSep, &State.Colours.Bk);
+}

@@ -6,11 +6,40 @@
 
 #include <cstdint>
 
+#include "graphics/colour.h"
 #include "graphics/graphics.h"
 
 // TOV fill numbers.
 constexpr int32_t kFillSolid = 0;
 constexpr int32_t kFillNone = 15;
+
+// The 64 pixels of an 8-byte QuickDraw pattern: 1-bits are drawn in the
+// foreground colour, 0-bits in the background colour.
+constexpr int kPatternBits = 64;
+
+// Under -full, what a pattern slot (pen, fill or background) is drawn with
+// beyond its fill number: the number of its 1-bits, and for a pixel pattern
+// the one colour it is drawn in whatever the foreground and background
+// colours.
+struct PatternColour {
+  int ones = 0;
+  bool pixel = false;
+  Rgb colour;
+};
+
+// Under -full, the colours behind the classic inks and separations: the
+// foreground and background colours, the three pattern slots as QuickDraw
+// starts them (pen and fill black, background white), and the fill of the
+// last painting polygon opcode inside a polygon comment bracket.
+struct FullColours {
+  Rgb Fore = kBlack;
+  Rgb Back = kWhite;
+  PatternColour Pen{kPatternBits, false, kBlack};
+  PatternColour Fill{kPatternBits, false, kBlack};
+  PatternColour Bk{0, false, kBlack};
+  bool HasBracketFill = false;
+  Ink BracketFill;
+};
 
 // The drawing state as a picture starts it (Initstateops), with the pen
 // mode, oval size and saved fill separation at their process-start value.
@@ -27,6 +56,7 @@ struct DrawingState : DrawingView {
   float OvalSize = 0.0f;
   int16_t CurrentX = 0;
   int16_t CurrentY = 0;
+  FullColours Colours;
 };
 // The one drawing state; Drawing is its read-only view.
 extern DrawingState State;
@@ -58,8 +88,20 @@ void SetFillSep(int32_t sep);
 
 // Writes the group, fill, pen width, separation and pen attributes of an
 // object. penKind 0 draws the outline, 3 none; fillKind 0 paints with the
-// pen's ink, 1 fills with the fill ink, 2 erases with the background, 3 none.
+// pen's ink, 1 fills with the fill ink, 2 erases with the background, 3 none;
+// under -full kFillBracket fills with the polygon bracket's fill.
+constexpr int kFillBracket = 4;
 void DumpState(int penKind, int fillKind);
+
+// Under -full, the fill of a polygon comment bracket: a painting polygon
+// opcode inside the bracket (fillKind 0 to 2) records its fill, BeginPoly
+// forgets it. Without one the bracket is filled with the fill pattern on
+// the saved fill separation, as the classic conversion fills it.
+void RememberBracketFill(int fillKind);
+void ForgetBracketFill();
+// True when the bracket's fill and the pen come out on one separation, so
+// one object carries both.
+bool BracketFillOnPenSeparation();
 
 // The TOV objects the graphics writers make.
 enum class Statement {
@@ -86,5 +128,7 @@ void ResetLineCollection();
 void ResetPolygons();
 void ResetRegions();
 void ResetPictureSpace();
+void ResetPixelPatterns();
+void ResetClip();
 
 #endif  // PICTTOTOV_GRAPHICS_STATE_H

@@ -49,14 +49,11 @@ bool hold(GrowableBuffer<unsigned char> &buffer, uint32_t need) {
 // this in all.
 constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
 
-// A direct-colour map's pixel (three components diffused) counts as eight
-// bytes of an indexed one.
+// A direct-colour or QuickTime pixel (three components diffused) counts as
+// eight bytes of an indexed one.
 void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
-  int64_t weight = image.rows == RowSource::kDirect ? 8 : 1;
-  image.fuzzImageBytes +=
-      (int64_t{width} * depth + 15) / 16 * 2 * height * weight;
-  if (image.fuzzImageBytes > kFuzzImageBytes)
-    throw VokProcessEnd{kVokGaveUpStatus};
+  int64_t weight = image.rows == RowSource::kIndexed ? 1 : 8;
+  ChargeFuzzBudget((int64_t{width} * depth + 15) / 16 * 2 * height * weight);
 }
 #endif
 
@@ -103,7 +100,14 @@ void expandPixels(unsigned char *row, int bits) {
 
 // The placement of the image: its destination rectangle moved by the
 // origin and scaled, in single precision.
-void writePlacement(const Rect &destination) {
+struct Placement {
+  float x;
+  float y;
+  float w;
+  float h;
+};
+
+Placement placementOf(const Rect &destination) {
   int32_t left = destination.x + Drawing.OriginX;
   int32_t top = destination.y + Drawing.OriginY;
   int32_t right = left + destination.width;
@@ -111,11 +115,81 @@ void writePlacement(const Rect &destination) {
   float s = Drawing.ScaleFactor;
   float x = static_cast<float>(left) * s;
   float y = static_cast<float>(top) * s;
-  float w = static_cast<float>(right) * s - x;
-  float h = static_cast<float>(bottom) * s - y;
-  V_Printf(outputFP, "\t<BRect %.3f %.3f %.3f %.3f>\n", static_cast<double>(x),
-           static_cast<double>(y), static_cast<double>(w),
-           static_cast<double>(h));
+  return {x, y, static_cast<float>(right) * s - x,
+          static_cast<float>(bottom) * s - y};
+}
+
+// The pixels from `first` over `count` of `pixels` along a placed side
+// from `start` over `length` points that reach into the stretch from low
+// to high: a pixel touching it only at an edge is left out.
+double pixelEdge(double start, double length, int32_t pixels, int32_t i) {
+  return start + length * static_cast<double>(i) / pixels;
+}
+
+void keptPixels(double start, double length, int32_t pixels, double low,
+                double high, int32_t *first, int32_t *count) {
+  int32_t begin = 0, end = pixels;
+  while (begin < end && !(pixelEdge(start, length, pixels, begin + 1) > low))
+    ++begin;
+  while (end > begin && !(pixelEdge(start, length, pixels, end - 1) < high))
+    --end;
+  *first = begin;
+  *count = end - begin;
+}
+
+// Under a clip (-full), an image keeps the whole rows and columns whose
+// pixels reach into the clip's bounding box; an image of no area is kept
+// whole while its corner lies in the box. Without a clip every row and
+// column is kept.
+// False when the clip hides the image.
+bool windowInClip(const Rect &bounds, const Placement &placement,
+                  FacetWindow *window) {
+  window->columns = bounds.width;
+  window->rows = bounds.height;
+  const ClipBounds clip = CurrentClipBounds();
+  if (!clip.clipped) return true;
+  if (clip.empty) return false;
+  const double x = placement.x, y = placement.y;
+  if (bounds.width <= 0 || bounds.height <= 0 || !(placement.w > 0) ||
+      !(placement.h > 0))
+    return x >= clip.left && x <= clip.right && y >= clip.top &&
+           y <= clip.bottom;
+  keptPixels(x, placement.w, bounds.width, clip.left, clip.right,
+             &window->firstColumn, &window->columns);
+  keptPixels(y, placement.h, bounds.height, clip.top, clip.bottom,
+             &window->firstRow, &window->rows);
+  return window->columns > 0 && window->rows > 0;
+}
+
+// Writes the placement; an image cut to a window is placed where the
+// window's pixels were.
+void writePlacement(const Placement &placement, const Rect &bounds,
+                    const FacetWindow &window) {
+  if (window.columns == bounds.width && window.rows == bounds.height) {
+    V_Printf(outputFP, "\t<BRect %.3f %.3f %.3f %.3f>\n",
+             static_cast<double>(placement.x), static_cast<double>(placement.y),
+             static_cast<double>(placement.w),
+             static_cast<double>(placement.h));
+    return;
+  }
+  const double left =
+      pixelEdge(placement.x, placement.w, bounds.width, window.firstColumn);
+  const double right = pixelEdge(placement.x, placement.w, bounds.width,
+                                 window.firstColumn + window.columns);
+  const double top =
+      pixelEdge(placement.y, placement.h, bounds.height, window.firstRow);
+  const double bottom = pixelEdge(placement.y, placement.h, bounds.height,
+                                  window.firstRow + window.rows);
+  V_Printf(outputFP, "\t<BRect %.3f %.3f %.3f %.3f>\n", left, top, right - left,
+           bottom - top);
+}
+
+// Reports a facet that failed for memory or a write, and that the image
+// is incomplete.
+void reportFacetFailure(int result) {
+  if (result != -20 && result != -13) return;
+  NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
+  NonFatal(kMsgImageIncomplete);
 }
 
 // Reads a colour table; entry i gives the high bytes of its components to
@@ -251,6 +325,14 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
   return image.buf1.data();
 }
 
+#ifdef PICTTOTOV_FUZZ_BUILD
+void ChargeFuzzBudget(int64_t bytes) {
+  image.fuzzImageBytes += bytes;
+  if (image.fuzzImageBytes > kFuzzImageBytes)
+    throw VokProcessEnd{kVokGaveUpStatus};
+}
+#endif
+
 void ReportPixelSize(uint16_t pixelSize) {
   char size[8];
   V_Snprintf(size, sizeof size, "%u", static_cast<unsigned>(pixelSize));
@@ -261,27 +343,31 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
                       int32_t depth, const unsigned char *red,
                       const unsigned char *green, const unsigned char *blue,
                       RowSource rows) {
+  image.width = bounds.width;
+  image.rows = rows;
+#ifdef PICTTOTOV_FUZZ_BUILD
+  chargeFuzzBudget(bounds.width, bounds.height, depth);
+#endif
+  const Placement placement = placementOf(destination);
+  FacetWindow window;
+  const bool shown = windowInClip(bounds, placement, &window);
+  int32_t start = GetByteCount();
+  if (!shown) {
+    reportFacetFailure(DropImageRows(bounds.width, bounds.height, depth));
+    SkipImagePad(start);
+    return;
+  }
   V_Printf(outputFP, "<ImportObject\n");
   V_Printf(outputFP, "\t<ImportObFile `2.0 internal inset'>\n");
   V_Printf(outputFP, "\t<Separation 0>\n");
   V_Printf(outputFP, "\t<Fill 15>\n");
   V_Printf(outputFP, "\t<Pen 15>\n");
 
-  image.width = bounds.width;
-  image.rows = rows;
-#ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(bounds.width, bounds.height, depth);
-#endif
-  int32_t start = GetByteCount();
-  int result = ChannelWriteQuireImageFacet(
-      outputFP, bounds.width, bounds.height, depth, red, green, blue);
-  if (result == -20 || result == -13) {
-    NonFatal(result == -20 ? kMsgNoMemory : kMsgWriteFailed);
-    NonFatal(kMsgImageIncomplete);
-  }
+  reportFacetFailure(ChannelWriteQuireImageWindow(
+      outputFP, bounds.width, bounds.height, depth, red, green, blue, window));
   SkipImagePad(start);
 
-  writePlacement(destination);
+  writePlacement(placement, bounds, window);
   V_Printf(outputFP, "\t<Angle 0>\n");
   V_Printf(outputFP, "\t<FlipLR No>\n");
   V_Printf(outputFP, ">\n");
@@ -291,6 +377,8 @@ void WriteImageObject(const Rect &bounds, const Rect &destination,
 int ReadScanLine(int32_t rowLength, unsigned char *row) {
   if (image.rows == RowSource::kDirect)
     return ReadDirectScanLine(rowLength, row);
+  if (image.rows == RowSource::kQuickTime)
+    return ReadQuickTimeScanLine(rowLength, row);
   if (!hold(image.buf1, image.RowBytes) || !hold(image.buf2, image.RowBytes))
     return -20;
   if (!readPictureRow()) return -20;
@@ -319,6 +407,7 @@ int ReadScanLine(int32_t rowLength, unsigned char *row) {
 void ResetImage() {
   image = ImageState{};
   ResetDirectPixMaps();
+  ResetQuickTime();
 }
 
 void op_BitsRect() { do_bitmap(0); }

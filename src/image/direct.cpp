@@ -36,12 +36,6 @@ constexpr int kGreyCount = kColorCount - kCubeSize;
 // A grey of the map: 40 steps strictly between black and white.
 constexpr int greyLevel(int i) { return (i + 1) * 255 / (kGreyCount + 1); }
 
-struct ColorMap {
-  unsigned char red[kColorCount] = {};
-  unsigned char green[kColorCount] = {};
-  unsigned char blue[kColorCount] = {};
-};
-
 ColorMap makeColorMap() {
   ColorMap map;
   for (int i = 0; i < kCubeSize; ++i) {
@@ -67,11 +61,13 @@ struct DirectState {
   int32_t rowNumber = 0;  // rows of the current map read so far
   GrowableBuffer<unsigned char> unpacked{};  // one row as stored, unpacked
   GrowableBuffer<unsigned char> rgb{};  // one row as red, green, blue planes
-  // Diffused errors of the current and the next row, three per pixel, with
-  // one pixel of margin on both sides.
-  GrowableBuffer<int32_t> errors{};
 };
 DirectState direct;
+
+// Diffused errors of the current and the next row, three per pixel, with
+// one pixel of margin on both sides; kept for the run, shared by every
+// image brought onto the fixed map.
+GrowableBuffer<int32_t> diffusionErrors{};
 
 uint16_t packTypeOf(const DirectPixMap &map) {
   uint16_t type = map.packType;
@@ -224,13 +220,12 @@ int nearestIndex(int32_t r, int32_t g, int32_t b) {
 }
 
 // Floyd-Steinberg diffusion, left to right, errors kept in sixteenths.
+// `planes` are the row's red, green and blue of `width` bytes each.
 // `here` and `below` hold three errors per pixel with a margin pixel on
 // each side; `below` is cleared for the row after this one.
-void diffuseRow(int32_t width, unsigned char *row, int32_t *here,
-                int32_t *below) {
+void diffuseRow(const unsigned char *const planes[3], int32_t width,
+                unsigned char *row, int32_t *here, int32_t *below) {
   std::memset(below, 0, sizeof(int32_t) * 3 * static_cast<size_t>(width + 2));
-  const unsigned char *const rgb = direct.rgb.data();
-  const unsigned char *planes[3] = {rgb, rgb + width, rgb + 2 * width};
   const unsigned char *map[3] = {kMap.red, kMap.green, kMap.blue};
   for (int32_t x = 0; x < width; ++x) {
     int32_t value[3];
@@ -253,7 +248,11 @@ void diffuseRow(int32_t width, unsigned char *row, int32_t *here,
 
 // Errors of the two rows swap places after every row.
 int32_t *errorRow(int32_t y, int32_t width) {
-  return direct.errors.data() + (y % 2) * 3 * (width + 2);
+  return diffusionErrors.data() + (y % 2) * 3 * (width + 2);
+}
+
+uint32_t errorCount(int32_t width) {
+  return 6 * static_cast<uint32_t>(width + 2);
 }
 
 // Reads and drops the rows of a pixel map that is not drawn, and the pad
@@ -271,25 +270,43 @@ bool IsDirectPixelSize(uint16_t pixelSize) {
   return pixelSize == 16 || pixelSize == 32;
 }
 
-int ReadDirectScanLine(int32_t rowLength, unsigned char *row) {
-  const int32_t width = direct.current.bounds.width;
-  const uint32_t errorCount = 6 * static_cast<uint32_t>(width + 2);
-  if (!direct.rgb.Reserve(3 * static_cast<uint32_t>(width) + 1) ||
-      !direct.errors.Reserve(errorCount) || !readRow(direct.current))
-    return -20;
-  if (direct.rowNumber == 0)
-    std::memset(direct.errors.data(), 0, sizeof(int32_t) * errorCount);
-  toPlanes(direct.current);
-  diffuseRow(width, row, errorRow(direct.rowNumber, width),
-             errorRow(direct.rowNumber + 1, width));
-  ++direct.rowNumber;
+const ColorMap &FixedColorMap() { return kMap; }
+
+bool HoldDiffusionRows(int32_t width) {
+  return diffusionErrors.Reserve(errorCount(width));
+}
+
+void DiffuseOntoFixedMap(const unsigned char *red, const unsigned char *green,
+                         const unsigned char *blue, int32_t width,
+                         int32_t rowNumber, int32_t rowLength,
+                         unsigned char *row) {
+  if (rowNumber == 0)
+    std::memset(diffusionErrors.data(), 0, sizeof(int32_t) * errorCount(width));
+  const unsigned char *const planes[3] = {red, green, blue};
+  diffuseRow(planes, width, row, errorRow(rowNumber, width),
+             errorRow(rowNumber + 1, width));
   if (rowLength > width)
     std::memset(row + width, 0, static_cast<size_t>(rowLength - width));
+}
+
+int ReadDirectScanLine(int32_t rowLength, unsigned char *row) {
+  const int32_t width = direct.current.bounds.width;
+  if (!direct.rgb.Reserve(3 * static_cast<uint32_t>(width) + 1) ||
+      !HoldDiffusionRows(width) || !readRow(direct.current))
+    return -20;
+  toPlanes(direct.current);
+  const unsigned char *const rgb = direct.rgb.data();
+  DiffuseOntoFixedMap(rgb, rgb + width, rgb + 2 * width, width,
+                      direct.rowNumber, rowLength, row);
+  ++direct.rowNumber;
   return 0;
 }
 
 // Also after a run that ended inside a map's rows.
-void ResetDirectPixMaps() { direct = DirectState{}; }
+void ResetDirectPixMaps() {
+  direct = DirectState{};
+  diffusionErrors.Release();
+}
 
 void ConvertDirectPixMap(const DirectPixMap &map, int hasRegion) {
   Rect destination;

@@ -278,6 +278,37 @@ struct RowBuffer {
   ~RowBuffer() { V_Free(bytes); }
 };
 
+// Bytes of a facet row: pixels padded to a multiple of 16 bits.
+int32_t facetRowLength(int32_t width, int32_t depth) {
+  return (width * depth + 15) / 16 * 2;
+}
+
+// A row of no bytes needs no buffer. False without memory.
+bool allocateRow(RowBuffer *buffer, int32_t length) {
+  if (length <= 0) return true;
+  buffer->bytes =
+      static_cast<unsigned char *>(V_Alloc(static_cast<uint32_t>(length), 0));
+  return buffer->bytes != nullptr;
+}
+
+// The window's columns of a row, padded with zero bits: one bit per pixel
+// at depth 1, a byte at depth 8.
+void cutRow(const unsigned char *row, int32_t depth, const FacetWindow &window,
+            unsigned char *cut, int32_t cutLength) {
+  std::memset(cut, 0, static_cast<size_t>(cutLength));
+  if (depth == 8) {
+    std::memcpy(cut, row + window.firstColumn,
+                static_cast<size_t>(window.columns));
+    return;
+  }
+  for (int32_t column = 0; column < window.columns; ++column) {
+    const int32_t bit = window.firstColumn + column;
+    if ((row[bit >> 3] >> (7 - (bit & 7)) & 1) != 0)
+      cut[column >> 3] =
+          static_cast<unsigned char>(cut[column >> 3] | 0x80u >> (column & 7));
+  }
+}
+
 }  // namespace
 
 int ChannelPUTC(unsigned char byte, Channel *channel) {
@@ -495,22 +526,35 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
                                 int32_t depth, const unsigned char *red,
                                 const unsigned char *green,
                                 const unsigned char *blue) {
-  const int32_t rowLength = (width * depth + 15) / 16 * 2;
-  RowBuffer rowBuffer;
+  FacetWindow whole;
+  whole.columns = width;
+  whole.rows = height;
+  return ChannelWriteQuireImageWindow(channel, width, height, depth, red, green,
+                                      blue, whole);
+}
+
+int ChannelWriteQuireImageWindow(Channel *channel, int32_t width,
+                                 int32_t height, int32_t depth,
+                                 const unsigned char *red,
+                                 const unsigned char *green,
+                                 const unsigned char *blue,
+                                 const FacetWindow &window) {
+  const int32_t rowLength = facetRowLength(width, depth);
+  const int32_t windowLength = facetRowLength(window.columns, depth);
+  const bool cut = window.firstColumn != 0 || window.columns != width;
+  RowBuffer rowBuffer, windowBuffer;
   unsigned char *&row = rowBuffer.bytes;
-  if (rowLength > 0) {
-    row = static_cast<unsigned char *>(
-        V_Alloc(static_cast<uint32_t>(rowLength), 0));
-    if (row == nullptr) return -20;
-  }
+  if (!allocateRow(&rowBuffer, rowLength) ||
+      (cut && !allocateRow(&windowBuffer, windowLength)))
+    return -20;
   V_Printf(channel, "=QuireImage\n&%%v\n");
   LookaheadBuffer encoder;
   ChannelInitLookaheadBuffer(&encoder, channel, kInitialEncoderFlags);
 
   const bool colorMap = depth == 8;
   const uint32_t header[8] = {kRasterMagic,
-                              static_cast<uint32_t>(width),
-                              static_cast<uint32_t>(height),
+                              static_cast<uint32_t>(window.columns),
+                              static_cast<uint32_t>(window.rows),
                               static_cast<uint32_t>(depth),
                               0,
                               kRasterRunLengthType,
@@ -530,7 +574,13 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
     ChannelWritePending(&encoder);
     int status = ReadScanLine(rowLength, row);
     if (status != 0) return status;
-    encodeRunRow(row, rowLength, &run, &encoder);
+    if (y < window.firstRow || y - window.firstRow >= window.rows) continue;
+    if (!cut) {
+      encodeRunRow(row, rowLength, &run, &encoder);
+      continue;
+    }
+    cutRow(row, depth, window, windowBuffer.bytes, windowLength);
+    encodeRunRow(windowBuffer.bytes, windowLength, &run, &encoder);
   }
   finishRun(&run, &encoder);
   feedRuns(&run, &encoder);
@@ -539,5 +589,16 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
   ChannelFlushLookaheadBuffer(&encoder);
   if (encoder.flags & kWriteFailed) return -13;
   V_Printf(channel, "=EndInset\n");
+  return 0;
+}
+
+int DropImageRows(int32_t width, int32_t height, int32_t depth) {
+  const int32_t rowLength = facetRowLength(width, depth);
+  RowBuffer rowBuffer;
+  if (!allocateRow(&rowBuffer, rowLength)) return -20;
+  for (int32_t y = 0; y < height; ++y) {
+    int status = ReadScanLine(rowLength, rowBuffer.bytes);
+    if (status != 0) return status;
+  }
   return 0;
 }

@@ -16,6 +16,27 @@ int ChannelWriteQuireImageFacet(Channel *channel, int32_t width, int32_t height,
                                 const unsigned char *green,
                                 const unsigned char *blue);
 
+// The rows and columns of an image that its facet carries: under a clip
+// (-full), those that reach into the clip's bounding box.
+struct FacetWindow {
+  int32_t firstColumn = 0;
+  int32_t columns = 0;
+  int32_t firstRow = 0;
+  int32_t rows = 0;
+};
+// Writes the facet of the window of an image of width x height pixels:
+// every row is read, those of the window are cut to its columns and
+// written. Returns as ChannelWriteQuireImageFacet does.
+int ChannelWriteQuireImageWindow(Channel *channel, int32_t width,
+                                 int32_t height, int32_t depth,
+                                 const unsigned char *red,
+                                 const unsigned char *green,
+                                 const unsigned char *blue,
+                                 const FacetWindow &window);
+// Reads the rows of an image of width x height pixels at depth 1 or 8 and
+// writes nothing: 0 on success, -20 when a row buffer can't be had.
+int DropImageRows(int32_t width, int32_t height, int32_t depth);
+
 // Reads the next row of the image being written into `row` in facet form:
 // the picture's bit rows as they are, 2- and 4-bit pixels one to a byte,
 // direct colours as indexes of the fixed colour map. 0 on success, -20 when

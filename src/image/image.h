@@ -13,6 +13,11 @@ void op_PackBitsRgn();
 // 1 for 0x9B), written as a depth-8 facet on a fixed colour map.
 void do_directbits(int hasRegion);
 
+// Under -full: an image compressed by QuickTime (opcode 0x8200), decoded by
+// the codec library loaded at the first one and written as a depth-8
+// facet; one that can't be converted is reported and skipped.
+void ConvertCompressedQuickTime();
+
 // Back to the process-start state, for a process that converts more than
 // one picture: the image state is fresh and its row buffers are freed.
 void ResetImage();

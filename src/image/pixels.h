@@ -22,8 +22,9 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count);
 void ReportPixelSize(uint16_t pixelSize);
 
 // Where ReadScanLine takes the rows of the image being written from: the
-// indexed writer's rows or a direct-colour map's.
-enum class RowSource { kIndexed, kDirect };
+// indexed writer's rows, a direct-colour map's, or a decoded QuickTime
+// image's (-full).
+enum class RowSource { kIndexed, kDirect, kQuickTime };
 
 // Writes the ImportObject of an image whose operands have been read: its
 // facet (rows fetched by ReadScanLine from `rows`), the pad byte behind the
@@ -50,5 +51,37 @@ void ConvertDirectPixMap(const DirectPixMap &map, int hasRegion);
 int ReadDirectScanLine(int32_t rowLength, unsigned char *row);
 // The direct-colour writer's part of ResetImage.
 void ResetDirectPixMaps();
+
+// The fixed map of 256 colours (a 6 x 6 x 6 colour cube and 40 greys) that
+// direct colours are brought onto.
+struct ColorMap {
+  unsigned char red[256] = {};
+  unsigned char green[256] = {};
+  unsigned char blue[256] = {};
+};
+const ColorMap &FixedColorMap();
+// Makes room for the diffusion of rows `width` pixels wide; false without
+// memory.
+bool HoldDiffusionRows(int32_t width);
+// Brings one row onto the fixed map with Floyd-Steinberg error diffusion,
+// after HoldDiffusionRows(width): its red, green and blue of `width` bytes
+// each; rowNumber counts the image's rows from 0 (row 0 starts without
+// errors). Writes the map indexes into `row` and zeroes it from `width` up
+// to `rowLength`.
+void DiffuseOntoFixedMap(const unsigned char *red, const unsigned char *green,
+                         const unsigned char *blue, int32_t width,
+                         int32_t rowNumber, int32_t rowLength,
+                         unsigned char *row);
+
+// Under -full: a QuickTime image's rows (ReadScanLine's for kQuickTime),
+// and that writer's part of ResetImage.
+int ReadQuickTimeScanLine(int32_t rowLength, unsigned char *row);
+void ResetQuickTime();
+
+#ifdef PICTTOTOV_FUZZ_BUILD
+// The fuzz build gives up a picture whose images declare more work than
+// its budget: charges `bytes` of facet rows.
+void ChargeFuzzBudget(int64_t bytes);
+#endif
 
 #endif  // PICTTOTOV_IMAGE_PIXELS_H

@@ -32,4 +32,36 @@ constexpr int32_t kCopyRectsAndMode = 2 * kRectSize + kModeSize;
 // behind its byte count (ReadPackedRowCount).
 constexpr uint16_t kPackedRowBytes = 8;
 
+// Walks PackBits data from `in` up to `end` until `count` units are made
+// (a unit is `unitSize` bytes: 1, or 2 for 16-bit pixels): a flag byte n
+// below 128 is followed by n + 1 units as they are, any other by one unit
+// that stands for 257 - n of them. A literal that the data cuts short gives
+// the whole units there are; a run that would pass `count` is cut there.
+// `sink(first, unit, repeat)` is told that the units at positions first to
+// first + repeat - 1 are the one at `unit`. Returns the units made.
+template <typename Sink>
+int32_t WalkPackBits(const unsigned char *in, const unsigned char *end,
+                     int32_t unitSize, int32_t count, Sink &&sink) {
+  int32_t made = 0;
+  while (made < count && in < end) {
+    const unsigned flag = *in++;
+    const int32_t available = static_cast<int32_t>(end - in) / unitSize;
+    if (flag < 128) {
+      const int32_t literal = static_cast<int32_t>(flag) + 1;
+      const int32_t taken = literal < available ? literal : available;
+      for (int32_t i = 0; i < taken && made < count; ++i)
+        sink(made++, in + i * unitSize, 1);
+      in += taken * unitSize;
+    } else {
+      if (available == 0) break;
+      const int32_t repeat = 257 - static_cast<int32_t>(flag);
+      const int32_t kept = repeat < count - made ? repeat : count - made;
+      sink(made, in, kept);
+      made += kept;
+      in += unitSize;
+    }
+  }
+  return made;
+}
+
 #endif  // PICTTOTOV_PICT_LAYOUT_H

@@ -6,36 +6,10 @@
 #include <cstdio>
 #include <string_view>
 
+#include "runtime/fills.h"
+
 namespace tovpreview {
 namespace {
-
-// The eight reference colours, one per separation number.
-constexpr std::array<std::array<uint8_t, 3>, 8> kSeparationRgb = {{
-    {0, 0, 0},
-    {255, 255, 255},
-    {255, 0, 0},
-    {0, 255, 0},
-    {0, 0, 255},
-    {0, 255, 255},
-    {255, 0, 255},
-    {255, 255, 0},
-}};
-
-// Ink density of fill numbers 0 (solid) to 7 (no ink).
-constexpr std::array<double, 8> kTintDensity = {1.0, 0.9, 0.7,  0.5,
-                                                0.3, 0.1, 0.03, 0.0};
-
-// The patterns of fill numbers 8 to 14: one byte per row, leftmost pixel in
-// the most significant bit.
-constexpr std::array<std::array<uint8_t, 8>, 7> kPatterns = {{
-    {0x0F, 0x1E, 0x3C, 0x78, 0xF0, 0xE1, 0xC3, 0x87},
-    {0x0F, 0x87, 0xC3, 0xE1, 0xF0, 0x78, 0x3C, 0x1E},
-    {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC},
-    {0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00},
-    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},
-    {0x03, 0x06, 0x0C, 0x18, 0x30, 0x60, 0xC0, 0x81},
-    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},
-}};
 
 // Unicode of the Macintosh character codes 0x80 to 0xFF.
 // clang-format off
@@ -199,11 +173,8 @@ std::string TintColour(int separation, int ink) {
       for (int i = 0; i < 8; ++i) {
         char text[8];
         int channel[3];
-        for (int c = 0; c < 3; ++c) {
-          int rgb = kSeparationRgb[s][c];
-          channel[c] =
-              static_cast<int>(255 - (255 - rgb) * kTintDensity[i] + 0.5);
-        }
+        for (int c = 0; c < 3; ++c)
+          channel[c] = tov::TintComponent(tov::kSeparationRgb[s][c], i);
         std::snprintf(text, sizeof text, "#%02x%02x%02x", channel[0],
                       channel[1], channel[2]);
         colours[s][i] = text;
@@ -223,7 +194,7 @@ std::string PatternDefinition(int ink, int separation) {
       "<defs><pattern id=\"" + PatternId(ink, separation) +
       "\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\">"
       "<rect width=\"8\" height=\"8\" fill=\"white\"/><path d=\"";
-  const auto &rows = kPatterns[ink - 8];
+  const auto &rows = tov::kFillPatterns[ink - tov::kFirstPatternFill];
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
       if (rows[y] & (0x80 >> x)) {

@@ -148,18 +148,40 @@ void WriteStringAndEnd(const unsigned char *text) {
   V_Printf(outputFP, "'>\n> # end of non-rotated text line\n");
 }
 
+// A line the clip hides is not written, but its characters pass through
+// the font mapping as a written line's do, so that the family current
+// after it is the same.
+void followFamilies(const unsigned char *text) {
+  unsigned char code = 0;
+  GetFontandCode(state.TextFont, 0, state.TorvaFont, &code);
+  for (const unsigned char *c = text; *c != '\0'; ++c) {
+    const char *family = FontFamilyAndCode(state.TextFont, *c, &code);
+    if (family != nullptr) V_StrCpyN(state.TorvaFont, family, kFamilySize);
+  }
+}
+
 // One run as a TextLine. The origin is the text position moved by the
 // picture's origin and scaled; inside a rotated-text bracket the rotated
-// writer takes over from there.
+// writer takes over from there. A line can't be cut: under a clip (-full)
+// one whose origin lies outside it is left out, any other is written whole.
+// Rotated lines are not clipped: they stand for the drawing of the text
+// that the picture gives as an image, which is not written, and pictures
+// hide the unrotated text from the screen with an empty clip.
 void dumptext(int x, int y, const unsigned char *text) {
-  V_Printf(outputFP, "<TextLine\n");
-  DumpTextState();
   float ox = static_cast<float>(x + Drawing.OriginX) * Drawing.ScaleFactor;
   float oy = static_cast<float>(y + Drawing.OriginY) * Drawing.ScaleFactor;
   if (InRotatedText) {
+    V_Printf(outputFP, "<TextLine\n");
+    DumpTextState();
     dumprotatedtext(ox, oy, text);
     return;
   }
+  if (!ClipShowsPoint(ox, oy)) {
+    followFamilies(text);
+    return;
+  }
+  V_Printf(outputFP, "<TextLine\n");
+  DumpTextState();
   V_Printf(outputFP,
            "\t<TLAlignment Left>\n"
            "\t<Angle 0>\n"

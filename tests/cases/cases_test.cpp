@@ -76,36 +76,37 @@ void PrintTo(const Case &c, std::ostream *os) {
 // The bytes of one line of opcodes.
 std::string LineBytes(const std::string &line) {
   std::string bytes, hex;
-  for (size_t i = 0; i < line.size() && line[i] != '#'; ++i) {
+  auto flush = [&](size_t keep = 0) {  // the hex digits but the last `keep`
+    bytes += pictbytes::Hex(hex.substr(0, hex.size() - keep));
+    hex.erase(0, hex.size() - keep);
+  };
+  for (size_t i = 0, end = 0; i < line.size() && line[i] != '#'; ++i) {
     if (line[i] == '"') {
-      size_t end = line.find('"', i + 1);
+      end = line.find('"', i + 1);
       if (end == std::string::npos) throw std::invalid_argument(line);
-      bytes += pictbytes::Hex(hex) + line.substr(i + 1, end - i - 1);
-      hex.clear();
+      flush();
+      bytes += line.substr(i + 1, end - i - 1);
       i = end;
     } else if (line[i] == '(') {
       size_t close = line.find(")*", i);
       if (close == std::string::npos) throw std::invalid_argument(line);
-      size_t end = 0;
       int count = std::stoi(line.substr(close + 2), &end);
-      bytes += pictbytes::Hex(hex);
-      hex.clear();
+      flush();
       const std::string group = LineBytes(line.substr(i + 1, close - i - 1));
       for (int copy = 0; copy < count; ++copy) bytes += group;
       i = close + 1 + end;
     } else if (line[i] == '*') {
-      size_t end = 0;
       int count = std::stoi(line.substr(i + 1), &end);
-      std::string last = pictbytes::Hex(hex.substr(hex.size() - 2));
-      bytes += pictbytes::Hex(hex.substr(0, hex.size() - 2)) +
-               std::string(count - 1, last[0]) + last;
+      flush(2);
+      bytes += std::string(count, pictbytes::Hex(hex)[0]);
       hex.clear();
       i += end;
     } else if (line[i] != ' ') {
       hex += line[i];
     }
   }
-  return bytes + pictbytes::Hex(hex);
+  flush();
+  return bytes;
 }
 
 void Head(const std::string &line, Case &c) {
@@ -164,21 +165,6 @@ std::string Picture(const Case &c) {
   return c.opcodes;
 }
 
-bool UpdatingGoldens() {
-  const char *update = std::getenv("PICTTOTOV_UPDATE_GOLDENS");
-  return update != nullptr && std::string(update) == "1";
-}
-
-// Records `document` as the case's golden; nothing is recorded as none.
-void WriteGolden(const Case &c, const std::string &document) {
-  if (document.empty()) {
-    fs::remove(c.golden());
-    return;
-  }
-  fs::create_directories(c.golden().parent_path());
-  std::ofstream(c.golden(), std::ios::binary) << document;
-}
-
 class Cases : public testing::TestWithParam<Case> {};
 
 TEST_P(Cases, Converts) {
@@ -186,7 +172,8 @@ TEST_P(Cases, Converts) {
   // A missing golden reads as nothing.
   const std::string picture = Picture(c);
   std::string document = runfilter::ReadFile(c.golden().string());
-  bool update = UpdatingGoldens();
+  const char *updating = std::getenv("PICTTOTOV_UPDATE_GOLDENS");
+  bool update = updating != nullptr && std::string(updating) == "1";
   runfilter::TempDir dir;
   if (c.fonts) dir.Write("pictfonts.cfg", kFonts);
   for (bool pipe : {false, true}) {
@@ -196,10 +183,16 @@ TEST_P(Cases, Converts) {
         dir, pipe ? Options::Input::kStdin : Options::Input::kFile);
     if (c.kind == "tov") options.binary = options.argv0 = TOVPREVIEW_BINARY;
     runfilter::Result result = runfilter::Run(picture, c.args, options);
+    // A document of nothing is recorded as no golden; a second input way
+    // is compared with the first.
     if (update && result.status == c.status && result.err == c.err) {
-      WriteGolden(c, result.out);
+      fs::remove(c.golden());
+      if (!result.out.empty()) {
+        fs::create_directories(c.golden().parent_path());
+        std::ofstream(c.golden(), std::ios::binary) << result.out;
+      }
       document = result.out;
-      update = false;  // a second input way is compared with the first
+      update = false;
     }
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.err, c.err);

@@ -9,7 +9,6 @@
 #include "pict_bytes.h"
 #include "support/run_filter.h"
 #include "support/sre_fixture.h"
-#include "support/tov_document.h"
 
 namespace {
 
@@ -44,7 +43,10 @@ TEST(OutputPath, LargeDocumentsAndOutputBeforeAFatalMessage) {
     objects +=
         "<Rectangle\n\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 0>\n"
         "\t<Pen 0>\n\t<BRect 20.500 10.500 39.000 19.000>\n>\n";
-  const std::string document = tov::Document(objects);
+  // The checked document of the empty picture, with the objects in its frame.
+  std::string document = runfilter::ReadFile(
+      PICTTOTOV_SOURCE_DIR "/tests/cases/skeleton/EmptyV1.tov");
+  document.insert(document.rfind(" >\n>\n<TextFlow"), objects);
   for (Options::Input input : {Options::Input::kFile, Options::Input::kStdin}) {
     Result result = Convert(picture, input);
     EXPECT_EQ(result.status, 0);

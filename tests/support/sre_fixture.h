@@ -23,9 +23,10 @@ inline std::map<int, std::string> Texts() {
   for (int number : {1000, 1001, 1003, 1006, 1007, 1008, 1009, 1010, 1012, 1013,
                      1014, 1015, 1016, 1017, 1018, 1019, 1020, 1025})
     texts[number] = "MSG " + std::to_string(number);
-  for (int number : {1004, 1005, 1011, 1022, 1024, 1026})
+  for (int number : {1004, 1005, 1011, 1022, 1024, 1026, 1028, 1029, 1031})
     texts[number] = "MSG " + std::to_string(number) + " %s";
-  texts[1021] = "MSG 1021 %s %s";
+  for (int number : {1021, 1027, 1030})
+    texts[number] = "MSG " + std::to_string(number) + " %s %s";
   return texts;
 }
 

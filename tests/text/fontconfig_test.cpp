@@ -9,7 +9,7 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "driver/driver.h"
 #include "support/run_filter.h"
@@ -44,19 +44,12 @@ Read ReadEntries(Channel *channel) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   while (GetFontFileEntry(&entry) == 0) {
-    switch (entry.type) {
-      case kFontEntry:
-        read.entries +=
-            "font " + std::to_string(entry.number) + " " + entry.name;
-        break;
-      case kCharacterEntry:
-        read.entries += "char " + std::to_string(entry.number) + " [" +
-                        entry.name + "] " + std::to_string(entry.code);
-        break;
-      case kSameAsEntry:
-        read.entries += "sameas " + std::to_string(entry.number);
-        break;
-    }
+    const std::string number = std::to_string(entry.number);
+    read.entries +=
+        entry.type == kFontEntry     ? "font " + number + " " + entry.name
+        : entry.type == kSameAsEntry ? "sameas " + number
+                                     : "char " + number + " [" + entry.name +
+                                           "] " + std::to_string(entry.code);
     read.entries += "\n";
   }
   EXPECT_EQ(GetFontFileEntry(&entry), -1) << "the end stays the end";
@@ -65,16 +58,11 @@ Read ReadEntries(Channel *channel) {
   return read;
 }
 
-struct ParseCase {
-  std::string text;
-  std::string entries;
-  std::string strays;
-  int errors;  // "syntax error!!!!!" lines
-};
-
 TEST(FontParser, EntriesStrayBytesAndRecovery) {
-  const std::string kError = "syntax error!!!!!\n";
-  const ParseCase cases[] = {
+  const struct {
+    std::string text, entries, strays;
+    int errors;  // "syntax error!!!!!" lines
+  } cases[] = {
       {"3 \"Helvetica\"\n\\xA5 \\xB7\n\\x61 \"Symbol\" \\x61\nSameAs 5\n",
        "font 3 Helvetica\nchar 165 [] 183\nchar 97 [Symbol] 97\nsameas 5\n", "",
        0},
@@ -127,7 +115,7 @@ TEST(FontParser, EntriesStrayBytesAndRecovery) {
     EXPECT_EQ(read.entries, c.entries) << text;
     EXPECT_EQ(read.strays, c.strays) << text;
     std::string expected;
-    for (int i = 0; i < c.errors; ++i) expected += kError;
+    for (int i = 0; i < c.errors; ++i) expected += "syntax error!!!!!\n";
     EXPECT_EQ(read.messages, expected) << text;
   }
 }
@@ -143,19 +131,6 @@ TEST(FontParser, StrayBytesAvoidTheDocumentOnStandardOutput) {
   EXPECT_EQ(read.entries, "font 1 A\n");
   EXPECT_EQ(read.strays, "");
   EXPECT_EQ(read.messages, "x-");
-}
-
-// The installed default names the classic fonts and reads without a message
-// or a stray byte.
-TEST(FontParser, DefaultFileReadsCleanly) {
-  Read read = ReadEntries(ChannelOn(
-      runfilter::ReadFile(PICTTOTOV_SOURCE_DIR "/resources/pictfonts.cfg")));
-  EXPECT_EQ(read.strays + read.messages, "");
-  for (const char *entry :
-       {"font 0 Chicago\n", "font 2 New York\n", "font 20 Times\n",
-        "font 21 Helvetica\n", "font 22 Courier\n", "font 23 Symbol\n"})
-    EXPECT_NE(read.entries.find(entry), std::string::npos) << entry;
-  EXPECT_EQ(read.entries.find("char"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -218,21 +193,6 @@ TEST(FontFile, ThreePlacesInOrder) {
   EXPECT_EQ(Find(w, h.c_str(), q.c_str()), "pictfonts.cfg ");
 }
 
-// The family and code written for character `code` of `font`, starting
-// from the family Times, as "family/code".
-std::string Lookup(uint16_t font, unsigned char code) {
-  char name[64] = "Times";
-  unsigned char out = 0xEE;
-  GetFontandCode(font, code, name, &out);
-  return std::string(name) + "/" + std::to_string(out);
-}
-
-struct Mapped {
-  uint16_t font;
-  unsigned char code;
-  std::string mapped;  // "family/code"
-};
-
 // The table is read once a process: this is the one file it reads.
 TEST(FontTable, MapsFamiliesAndCodes) {
   TempDir dir;
@@ -259,7 +219,9 @@ TEST(FontTable, MapsFamiliesAndCodes) {
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   unsetenv("HOME");
   unsetenv("QZHOME");
-  const Mapped lookups[] = {
+  // The family and code written for character `code` of `font`, starting
+  // from the family Times.
+  const std::tuple<uint16_t, unsigned char, std::string> lookups[] = {
       {3, 0, "Geneva/238"},  // code 0: family only
       {3, 'b', "Geneva/98"},
       {3, 'c', "Geneva/99"},
@@ -275,7 +237,12 @@ TEST(FontTable, MapsFamiliesAndCodes) {
       {8, 'G', "Eight/72"},
       {9, 'E', "Nine/69"},
   };
-  for (const Mapped &l : lookups) EXPECT_EQ(Lookup(l.font, l.code), l.mapped);
+  for (const auto &[font, code, mapped] : lookups) {
+    char name[64] = "Times";
+    unsigned char out = 0xEE;
+    GetFontandCode(font, code, name, &out);
+    EXPECT_EQ(std::string(name) + "/" + std::to_string(out), mapped);
+  }
 }
 
 }  // namespace
