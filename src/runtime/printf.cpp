@@ -1,8 +1,10 @@
 // The runtime's printf engine. It walks the format itself, renders each
 // single conversion with the C library's snprintf and hands the pieces to a
 // sink: a channel (V_Printf) or a character buffer (V_Sprintf). The
-// conversions of the filter's own statements (%d, %hd, %s, %.2f, %.3f,
-// %02x) are rendered here, byte for byte as the C library writes them.
+// conversions of the filter's own statements (%d, %hd, %s, %f, %.2f, %.3f,
+// %02x) are rendered here, byte for byte as the C library writes them; a
+// statement made of nothing else goes straight into the channel's buffer,
+// and so do the point statements, which have a writer of their own.
 #include <cstdio>
 #include <cstring>
 #include <string_view>
