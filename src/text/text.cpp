@@ -180,13 +180,20 @@ void dumptext(int x, int y, const unsigned char *text) {
     followFamilies(text);
     return;
   }
-  V_Printf(outputFP, "<TextLine\n");
-  DumpTextState();
-  V_Printf(outputFP,
-           "\t<TLAlignment Left>\n"
-           "\t<Angle 0>\n"
-           "\t<TLOrigin %.3f %.3f>\n",
-           static_cast<double>(ox), static_cast<double>(oy));
+  // The opening statements in one call, unless a group statement comes
+  // between the first and the others.
+  static constexpr char kOpening[] =
+      "<TextLine\n"
+      "\t<TLAlignment Left>\n"
+      "\t<Angle 0>\n"
+      "\t<TLOrigin %.3f %.3f>\n";
+  const char *opening = kOpening;
+  if (Drawing.GroupID != 0) {
+    V_Printf(outputFP, "<TextLine\n");
+    DumpTextState();
+    opening += sizeof "<TextLine\n" - 1;
+  }
+  V_Printf(outputFP, opening, static_cast<double>(ox), static_cast<double>(oy));
   WriteStringAndEnd(text);
   IncrementGroupCount();
 }
