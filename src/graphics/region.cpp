@@ -224,8 +224,26 @@ void drawRows(const unsigned char *data, int32_t length, const Plan &plan,
     sink->vertical(regions.spanX[i], regions.spanStart[i], plan.closeY);
 }
 
-// Walks a region's bytes (box and rows) for the sink; a plain rectangle
-// is walked as the two rows that open and close its box.
+// Walks a plain rectangle's box for the sink as the two rows that open
+// and close it would be walked. Its edges may be at 32767, the value that
+// ends a row of positions, so the box is not written out as rows.
+void walkBox(int32_t top, int32_t left, int32_t bottom, int32_t right,
+             RegionSink *sink) {
+  if (left >= right || top >= bottom) return;
+  sink->horizontal(left, right, top);
+  resetSpans(2);
+  regions.spanX[0] = left;
+  regions.spanX[1] = right;
+  regions.spanStart[0] = regions.spanStart[1] = top;
+  regions.spanCount = 2;
+  sink->band(top, bottom);
+  sink->horizontal(left, right, bottom);
+  sink->vertical(left, top, bottom);
+  sink->vertical(right, top, bottom);
+  regions.spanCount = 0;
+}
+
+// Walks a region's bytes (box and rows) for the sink.
 void walkRegion(const unsigned char *bytes, int32_t length, RegionSink *sink) {
   if (length < kBoxBytes) return;
   if (length > kBoxBytes) {
@@ -234,18 +252,8 @@ void walkRegion(const unsigned char *bytes, int32_t length, RegionSink *sink) {
              sink);
     return;
   }
-  const int16_t top = GetShort(bytes), left = GetShort(bytes + 2);
-  const int16_t bottom = GetShort(bytes + 4), right = GetShort(bytes + 6);
-  const int16_t words[] = {top,  left,  right,    kEndMark, bottom,
-                           left, right, kEndMark, kEndMark};
-  constexpr int32_t kWords = sizeof words / sizeof words[0];
-  unsigned char rows[2 * kWords];
-  for (int32_t i = 0; i < kWords; ++i) {
-    const uint16_t word = static_cast<uint16_t>(words[i]);
-    rows[2 * i] = static_cast<unsigned char>(word >> 8);
-    rows[2 * i + 1] = static_cast<unsigned char>(word & 0xFF);
-  }
-  drawRows(rows, 2 * kWords, planRows(rows, 2 * kWords), sink);
+  walkBox(GetShort(bytes), GetShort(bytes + 2), GetShort(bytes + 4),
+          GetShort(bytes + 6), sink);
 }
 
 // Counts the rectangles of the bands.
