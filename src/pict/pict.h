@@ -65,6 +65,9 @@ struct ColorTable {
 // past 256 are read and dropped.
 void ReadColorTable(ColorTable *table);
 void skipimage(uint16_t rowBytes, const Rect *bounds);
+// Skips what follows a full pixel pattern's type and 8-byte pattern: its
+// pixel map, colour table and rows.
+void SkipPixelPatternMap();
 
 // Reads the byte count in front of a packed row of a map of rowBytes row
 // bytes: one byte up to 250 row bytes, two from 251.

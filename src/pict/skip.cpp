@@ -64,11 +64,7 @@ void skipPixelPattern() {
     return;
   }
   PictSkip(kPatternSize);
-  uint16_t rowBytes = 0;
-  Rect bounds;
-  skippixmap(&rowBytes, &bounds);
-  skipcolortable();
-  skipimage(rowBytes, &bounds);
+  SkipPixelPatternMap();
 }
 
 }  // namespace
@@ -138,6 +134,14 @@ void ReadColorTable(ColorTable *table) {
       table->blue[i] = static_cast<unsigned char>(b >> 8);
     }
   }
+}
+
+void SkipPixelPatternMap() {
+  uint16_t rowBytes = 0;
+  Rect bounds;
+  skippixmap(&rowBytes, &bounds);
+  skipcolortable();
+  skipimage(rowBytes, &bounds);
 }
 
 // Skips the rows of an image, unpacked or packed, and its pad byte.
