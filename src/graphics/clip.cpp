@@ -22,8 +22,16 @@
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 #include "runtime/buffer.h"
+#include "runtime/fuzz_budget.h"
 
 namespace {
+
+#ifdef PICTTOTOV_FUZZ_BUILD
+// The work of clipping grows with the objects times the clip's
+// rectangles, not with the input alone. The fuzz build gives up on a
+// picture once it handed more points than this to the clipping library.
+constexpr int64_t kFuzzClipPoints = int64_t{1} << 18;
+#endif
 
 // A box in thousandths of a point; a point on its edge is inside.
 struct MilliBox {
@@ -54,25 +62,11 @@ struct ClipRecord {
   // The points of the path being given, x and y in TOV points.
   std::vector<double> points;
 #ifdef PICTTOTOV_FUZZ_BUILD
-  // The path and clip points the clipping of this picture handed over.
-  int64_t fuzzClipPoints = 0;
+  // The path and clip points the clipping of this picture hands over.
+  FuzzBudget fuzzClipPoints{kFuzzClipPoints};
 #endif
 };
 ClipRecord clip;
-
-#ifdef PICTTOTOV_FUZZ_BUILD
-// The work of clipping grows with the objects times the clip's
-// rectangles, not with the input alone. The fuzz build, which wants every
-// picture done within a second, gives up on a picture once it handed more
-// points than this to the clipping library.
-constexpr int64_t kFuzzClipPoints = int64_t{1} << 18;
-
-void chargeFuzzBudget(size_t points) {
-  clip.fuzzClipPoints += static_cast<int64_t>(points);
-  if (clip.fuzzClipPoints > kFuzzClipPoints)
-    throw VokProcessEnd{kVokGaveUpStatus};
-}
-#endif
 
 void addRect(void *, const RegionRect &rect) { clip.rects.push_back(rect); }
 
@@ -147,7 +141,7 @@ Path rectPath(const MilliBox &rect) {
 // unite them.
 bool unite(Paths rects, Paths *outline) {
 #ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(4 * rects.size());
+  clip.fuzzClipPoints.Charge(static_cast<int64_t>(4 * rects.size()));
 #endif
   if (rects.size() < 2) {
     *outline = std::move(rects);
@@ -298,7 +292,7 @@ bool clipSubject(Subject *subject) {
 #ifdef PICTTOTOV_FUZZ_BUILD
   size_t points = subject->ring.size() + subject->outline.size();
   for (const Path &path : clipOutline) points += path.size();
-  chargeFuzzBudget(points);
+  clip.fuzzClipPoints.Charge(static_cast<int64_t>(points));
 #endif
   // Within a single rectangle the box decides; within a union of them a
   // box that crosses may still hold an object wholly inside, if it lies

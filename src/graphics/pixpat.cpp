@@ -63,23 +63,6 @@ PatternMap readPatternMap() {
   return map;
 }
 
-// Reads the colour table; entry i gives the high bytes of its components
-// to table[i]. Entries past 256 are read and dropped; missing ones are
-// black.
-void readColourTable(std::array<Rgb, kTableColours> *table) {
-  PictSkip(kColorTableHead);
-  uint16_t lastEntry = 0;
-  ReadUShort(&lastEntry);
-  for (uint32_t i = 0; i <= lastEntry; ++i) {
-    uint16_t value = 0, r = 0, g = 0, b = 0;
-    ReadUShort(&value);
-    ReadUShort(&r);
-    ReadUShort(&g);
-    ReadUShort(&b);
-    if (i < kTableColours) (*table)[i] = {r >> 8, g >> 8, b >> 8};
-  }
-}
-
 // The units of one row and what each adds to the sums, by pixel size.
 class RowCounter {
  public:
@@ -228,8 +211,7 @@ void countRows(const PatternMap &map, PixelSums *sums) {
 
 // An indexed pattern's byte and pixel counts, through the colour table,
 // into the colour sums.
-void addIndexedColours(uint16_t pixelSize,
-                       const std::array<Rgb, kTableColours> &table,
+void addIndexedColours(uint16_t pixelSize, const ColorTable &table,
                        PixelSums *sums) {
   const int perByte = 8 / pixelSize;
   const unsigned mask = (1u << pixelSize) - 1;
@@ -241,9 +223,9 @@ void addIndexedColours(uint16_t pixelSize,
   }
   for (size_t index = 0; index < kTableColours; ++index) {
     const uint64_t count = sums->pixels[index];
-    sums->rgb[0] += static_cast<uint64_t>(table[index].red) * count;
-    sums->rgb[1] += static_cast<uint64_t>(table[index].green) * count;
-    sums->rgb[2] += static_cast<uint64_t>(table[index].blue) * count;
+    sums->rgb[0] += static_cast<uint64_t>(table.red[index]) * count;
+    sums->rgb[1] += static_cast<uint64_t>(table.green[index]) * count;
+    sums->rgb[2] += static_cast<uint64_t>(table.blue[index]) * count;
   }
 }
 
@@ -255,8 +237,8 @@ int averageOf(uint64_t sum, uint64_t count) {
 
 bool ReadPixelPatternColour(Rgb *average) {
   const PatternMap map = readPatternMap();
-  std::array<Rgb, kTableColours> table{};
-  readColourTable(&table);
+  ColorTable table;
+  ReadColorTable(&table);
   const bool known =
       isIndexed(map.pixelSize) || map.pixelSize == 16 || map.pixelSize == 32;
   const uint64_t pixels = static_cast<uint64_t>(map.bounds.width) *

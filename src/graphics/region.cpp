@@ -20,11 +20,20 @@
 #include "graphics/state.h"
 #include "pict/pict.h"
 #include "runtime/buffer.h"
+#include "runtime/fuzz_budget.h"
 
 namespace {
 
 constexpr int16_t kEndMark = 0x7FFF;
 constexpr int32_t kBoxBytes = 8;
+
+#ifdef PICTTOTOV_FUZZ_BUILD
+// A Same opcode walks the last region again for one or two bytes of input,
+// and a region of rows that change nothing is walked without writing
+// anything. The fuzz build gives up on a picture once its region drawings
+// walked more bytes than this in all.
+constexpr int64_t kFuzzRegionBytes = int64_t{1} << 20;
+#endif
 
 // A growable array of 32-bit values; it grows at least twofold, as the
 // outline's arrays grow by one edge or point at a time. Without memory the
@@ -59,26 +68,11 @@ struct Regions {
   Values used;
   Values outline;
 #ifdef PICTTOTOV_FUZZ_BUILD
-  // The region bytes the picture's region drawings walked so far.
-  int64_t fuzzRegionBytes = 0;
+  // The region bytes the picture's region drawings walk.
+  FuzzBudget fuzzRegionBytes{kFuzzRegionBytes};
 #endif
 };
 Regions regions;
-
-#ifdef PICTTOTOV_FUZZ_BUILD
-// A Same opcode walks the last region again for one or two bytes of input,
-// and a region of rows that change nothing is walked without writing
-// anything. The fuzz build, which wants every picture done within a second,
-// gives up on a picture once its region drawings walked more bytes than
-// this in all.
-constexpr int64_t kFuzzRegionBytes = int64_t{1} << 20;
-
-void chargeFuzzBudget(int32_t length) {
-  regions.fuzzRegionBytes += length;
-  if (regions.fuzzRegionBytes > kFuzzRegionBytes)
-    throw VokProcessEnd{kVokGaveUpStatus};
-}
-#endif
 
 // A row of the region: its y and its positions within the region bytes.
 struct Row {
@@ -431,7 +425,7 @@ void RememberRegion() { readRegion(); }
 void WalkRegionRects(const unsigned char *bytes, int32_t length,
                      RegionRectSink add, void *context) {
 #ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(length);
+  regions.fuzzRegionBytes.Charge(length);
 #endif
   // A plain rectangle is its box, also when an edge is at 32767, the
   // value that ends a row of positions.
@@ -460,7 +454,7 @@ void dumpsamergn(int penKind, int fillKind) {
   if (regions.lastLength < 0 || !ValidPen()) return;
   if (Path.PolyState != kPolyNormal) return;
 #ifdef PICTTOTOV_FUZZ_BUILD
-  chargeFuzzBudget(regions.lastLength);
+  regions.fuzzRegionBytes.Charge(regions.lastLength);
 #endif
   if (penKind == 3)
     paintRegion(regions.last.data(), regions.lastLength, fillKind);

@@ -452,11 +452,7 @@ void do_pixmap(int32_t *ink, int32_t *sep, PatternColour *slot) {
     slot->pixel = ReadPixelPatternColour(&slot->colour);
     return;
   }
-  uint16_t rowBytes = 0;
-  Rect bounds;
-  skippixmap(&rowBytes, &bounds);
-  skipcolortable();
-  skipimage(rowBytes, &bounds);
+  SkipPixelPatternMap();
 }
 
 }  // namespace

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kColorCount = 256;
-
 // The image being converted, and the row buffers, grown on demand and kept
 // for the run. The buffers have no failure handler: an image whose buffer
 // can't be had is reported (message 1025) and the conversion goes on.
@@ -192,27 +190,6 @@ void reportFacetFailure(int result) {
   NonFatal(kMsgImageIncomplete);
 }
 
-// Reads a colour table; entry i gives the high bytes of its components to
-// red[i], green[i] and blue[i]. Entries past 256 are read and dropped.
-void readColorTable(unsigned char *red, unsigned char *green,
-                    unsigned char *blue) {
-  PictSkip(kColorTableHead);
-  uint16_t lastEntry = 0;
-  ReadUShort(&lastEntry);
-  for (uint32_t i = 0; i <= lastEntry; ++i) {
-    uint16_t value = 0, r = 0, g = 0, b = 0;
-    ReadUShort(&value);
-    ReadUShort(&r);
-    ReadUShort(&g);
-    ReadUShort(&b);
-    if (i < kColorCount) {
-      red[i] = static_cast<unsigned char>(r >> 8);
-      green[i] = static_cast<unsigned char>(g >> 8);
-      blue[i] = static_cast<unsigned char>(b >> 8);
-    }
-  }
-}
-
 // Skips the rest of a pixel map the facet can't carry (direct colour or
 // more than 8 bits per pixel), after its component count.
 void skipUnsupportedPixMap(const Rect &bounds, int hasRegion) {
@@ -250,8 +227,7 @@ void do_bitmap(int hasRegion) {
   Rect bounds;
   ReadUShort(&image.RowBytes);
   ReadRect(&bounds);
-  unsigned char red[kColorCount] = {}, green[kColorCount] = {},
-                blue[kColorCount] = {};
+  ColorTable table;
   if (image.RowBytes & kPixMapFlag) {
     unsigned char head[kPixelSizeOffset];
     ReadString(head, kPixelSizeOffset);
@@ -266,7 +242,7 @@ void do_bitmap(int hasRegion) {
       return;
     }
     PictSkip(kPixMapTail);
-    readColorTable(red, green, blue);
+    ReadColorTable(&table);
     image.RowBytes = static_cast<uint16_t>(image.RowBytes & ~kPixMapFlag);
   } else {
     image.pixelSize = 1;
@@ -277,8 +253,8 @@ void do_bitmap(int hasRegion) {
   PictSkip(kModeSize);
   if (hasRegion) skip(SkipKind::kRegion);
 
-  WriteImageObject(bounds, destination, facetDepth(), red, green, blue,
-                   RowSource::kIndexed);
+  WriteImageObject(bounds, destination, facetDepth(), table.red.data(),
+                   table.green.data(), table.blue.data(), RowSource::kIndexed);
 }
 
 }  // namespace

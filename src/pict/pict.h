@@ -2,6 +2,7 @@
 #ifndef PICTTOTOV_PICT_PICT_H
 #define PICTTOTOV_PICT_PICT_H
 
+#include <array>
 #include <cstdint>
 
 #include "runtime/vok.h"
@@ -52,7 +53,21 @@ inline void skip(SkipKind kind, int32_t count = 0) {
 }
 int skippixmap(uint16_t *rowBytes, Rect *bounds);
 void skipcolortable();
+
+// The high bytes of the red, green and blue of a colour table's first 256
+// entries; those the table does not hold are black.
+struct ColorTable {
+  std::array<unsigned char, 256> red{};
+  std::array<unsigned char, 256> green{};
+  std::array<unsigned char, 256> blue{};
+};
+// Reads a colour table, as skipcolortable skips it, into `table`; entries
+// past 256 are read and dropped.
+void ReadColorTable(ColorTable *table);
 void skipimage(uint16_t rowBytes, const Rect *bounds);
+// Skips what follows a full pixel pattern's type and 8-byte pattern: its
+// pixel map, colour table and rows.
+void SkipPixelPatternMap();
 
 // Reads the byte count in front of a packed row of a map of rowBytes row
 // bytes: one byte up to 250 row bytes, two from 251.

@@ -1,6 +1,7 @@
 // Skipping the operand structures that the filter doesn't convert: regions,
 // polygons, pixel patterns, bit and pixel map copies, and the data of
-// opcodes without a handler.
+// opcodes without a handler; and reading the colour tables that the image
+// and pattern writers use.
 #include "base/conversion.h"
 #include "pict/layout.h"
 #include "pict/pict.h"
@@ -63,11 +64,7 @@ void skipPixelPattern() {
     return;
   }
   PictSkip(kPatternSize);
-  uint16_t rowBytes = 0;
-  Rect bounds;
-  skippixmap(&rowBytes, &bounds);
-  skipcolortable();
-  skipimage(rowBytes, &bounds);
+  SkipPixelPatternMap();
 }
 
 }  // namespace
@@ -119,6 +116,32 @@ void skipcolortable() {
   uint16_t lastEntry = 0;
   ReadUShort(&lastEntry);
   PictSkip(kColorTableEntry * (int32_t{lastEntry} + 1));
+}
+
+void ReadColorTable(ColorTable *table) {
+  PictSkip(kColorTableHead);
+  uint16_t lastEntry = 0;
+  ReadUShort(&lastEntry);
+  for (uint32_t i = 0; i <= lastEntry; ++i) {
+    uint16_t value = 0, r = 0, g = 0, b = 0;
+    ReadUShort(&value);
+    ReadUShort(&r);
+    ReadUShort(&g);
+    ReadUShort(&b);
+    if (i < table->red.size()) {
+      table->red[i] = static_cast<unsigned char>(r >> 8);
+      table->green[i] = static_cast<unsigned char>(g >> 8);
+      table->blue[i] = static_cast<unsigned char>(b >> 8);
+    }
+  }
+}
+
+void SkipPixelPatternMap() {
+  uint16_t rowBytes = 0;
+  Rect bounds;
+  skippixmap(&rowBytes, &bounds);
+  skipcolortable();
+  skipimage(rowBytes, &bounds);
 }
 
 // Skips the rows of an image, unpacked or packed, and its pad byte.
