@@ -33,8 +33,9 @@ void writeArc(int penKind, int fillKind) {
     return;
   OpenObject(Statement::kArc, penKind, fillKind);
   DumpShapeBounds("ArcRect", arcs.arcMemory);
-  V_Printf(outputFP, "\t<ArcTheta %hd>\n", arcs.StartAngle);
-  V_Printf(outputFP, "\t<ArcDTheta %hd>\n", arcs.ArcAngle);
+  static constexpr StatementPlan kAngles =
+      PlanStatement("\t<ArcTheta %hd>\n\t<ArcDTheta %hd>\n");
+  V_WriteStatement<kAngles>(outputFP, int{arcs.StartAngle}, int{arcs.ArcAngle});
   V_Printf(outputFP, "\t<HeadCap Butt>\n");
   V_Printf(outputFP, "\t<TailCap Butt>\n");
   CloseObject();

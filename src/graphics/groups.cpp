@@ -68,11 +68,12 @@ void EndGroup() {
     return;
   }
   V_Printf(outputFP, "<Group \n");
-  V_Printf(outputFP, "\t<ID %hd>\n", State.GroupID);
+  static constexpr StatementPlan kID = PlanStatement("\t<ID %hd>\n");
+  V_WriteStatement<kID>(outputFP, int{State.GroupID});
   stepGroupID(-1);
   if (State.GroupID != 0)
-    V_Printf(outputFP, "\t<GroupID %hd>\n", State.GroupID);
-  V_Printf(outputFP, ">\n");
+    V_WriteStatement<kGroupIDStatement>(outputFP, int{State.GroupID});
+  V_WriteStatement<kCloseStatement>(outputFP);
   PopGroup();
   IncrementGroupCount();
 }

@@ -179,8 +179,8 @@ void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   }
   OpenObject(Statement::kPolyLine, 0, 3);
   if (width != kNoOwnWidth)
-    V_Printf(outputFP, "\t<PenWidth %.3f>\n",
-             static_cast<double>(ThinLineWidth(width)));
+    V_WriteStatement<kPenWidthStatement>(
+        outputFP, static_cast<double>(ThinLineWidth(width)));
   V_Printf(outputFP, "\t<NumPoints 2>\n");
   for (size_t i = 0; i < end.size(); i += 2)
     DumpPoint(CollectedToPointsX(end[i]), CollectedToPointsY(end[i + 1]));

@@ -89,12 +89,12 @@ void closePath(PointList *path) {
 // Writes a path's points as they are held, as a comment statement.
 void printpoints(const PointList &path) {
   V_Printf(outputFP, "<Comment polyline points\n");
-  V_Printf(outputFP, "\t<NumPoints %d>\n", path.count);
+  V_WriteStatement<kNumPointsStatement>(outputFP, path.count);
   const float *x = path.x.data(), *y = path.y.data();
   for (int32_t i = 0; i < path.count; ++i)
     V_WriteCommentPoint(outputFP, static_cast<double>(x[i]),
                         static_cast<double>(y[i]));
-  V_Printf(outputFP, ">\n");
+  V_WriteStatement<kCloseStatement>(outputFP);
 }
 
 // Turns the vertices into a curve of anchors and control points: anchor,
@@ -171,7 +171,7 @@ void dumpsplinepoly(int closed, int penKind, int fillKind) {
     printpoints(path);
     printpoints(curve);
   }
-  V_Printf(outputFP, "\t<NumPoints %d>\n", points.count);
+  V_WriteStatement<kNumPointsStatement>(outputFP, points.count);
   for (int32_t i = 0; i < points.count; ++i)
     DumpPoint(CollectedToPointsX(x[i]), CollectedToPointsY(y[i]));
   CloseObject();
@@ -189,7 +189,7 @@ void writePolyBuffer(int penKind, int fillKind) {
       return;
   }
   OpenObject(Statement::kPolyLine, penKind, fillKind);
-  V_Printf(outputFP, "\t<NumPoints %d>\n", polygons.PolyPoints);
+  V_WriteStatement<kNumPointsStatement>(outputFP, polygons.PolyPoints);
   for (int32_t i = 0; i < polygons.PolyPoints; ++i)
     DumpPoint(static_cast<double>(points[i].x),
               static_cast<double>(points[i].y));

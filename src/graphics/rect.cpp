@@ -44,9 +44,12 @@ int TakeDeferredFill(ShapeMemory *memory, int fillKind) {
 void DumpShapeBounds(const char *statement, const ShapeMemory &memory) {
   float width = memory.fx2 - memory.fx1;
   float height = memory.fy2 - memory.fy1;
-  V_Printf(outputFP, "\t<%s %.3f %.3f %.3f %.3f>\n", statement,
-           static_cast<double>(memory.fx1), static_cast<double>(memory.fy1),
-           static_cast<double>(width), static_cast<double>(height));
+  static constexpr StatementPlan kBounds =
+      PlanStatement("\t<%s %.3f %.3f %.3f %.3f>\n");
+  V_WriteStatement<kBounds>(
+      outputFP, statement, static_cast<double>(memory.fx1),
+      static_cast<double>(memory.fy1), static_cast<double>(width),
+      static_cast<double>(height));
 }
 
 namespace {
@@ -79,7 +82,8 @@ void writeShape(const ShapeType &type, const ShapeMemory &memory, int penKind,
   if (type.hasRadius) {
     float radius = 0.0f;
     GetOvalSize(&radius);
-    V_Printf(outputFP, "\t<Radius %.3f>\n", static_cast<double>(radius));
+    static constexpr StatementPlan kRadius = PlanStatement("\t<Radius %.3f>\n");
+    V_WriteStatement<kRadius>(outputFP, static_cast<double>(radius));
   }
   CloseObject();
 }

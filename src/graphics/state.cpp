@@ -13,6 +13,7 @@
 #include "graphics/graphics.h"
 #include "pict/pict.h"
 #include "runtime/fills.h"
+#include "runtime/statement.h"
 
 DrawingState State;
 const DrawingView &Drawing = State;
@@ -64,10 +65,16 @@ constexpr float kThinLineLimit = 1.5f;
 // Width written for objects without an outline.
 constexpr double kNoPenWidth = 0.015;
 
+// The statements every object writes.
+constexpr StatementPlan kSeparationStatement =
+    PlanStatement("\t<Separation %d>\n");
+constexpr StatementPlan kFillStatement = PlanStatement("\t<Fill %d>\n");
+constexpr StatementPlan kPenStatement = PlanStatement("\t<Pen %d>\n");
+
 // Writes the separation and fill number of a filled interior.
 void dumpInk(int32_t sep, int32_t ink) {
-  V_Printf(outputFP, "\t<Separation %d>\n", sep);
-  V_Printf(outputFP, "\t<Fill %d>\n", ink);
+  V_WriteStatement<kSeparationStatement>(outputFP, sep);
+  V_WriteStatement<kFillStatement>(outputFP, ink);
 }
 
 // Writes the attributes of the object's interior for a fill kind: painted
@@ -85,7 +92,7 @@ void dumpFill(int fillKind) {
       dumpInk(State.BackSep, State.BackInk);
       break;
     case 3:
-      V_Printf(outputFP, "\t<Fill %d>\n", kFillNone);
+      V_WriteStatement<kFillStatement>(outputFP, kFillNone);
       break;
     default:
       break;
@@ -269,7 +276,7 @@ bool BracketFillOnPenSeparation() { return bracketFill().sep == fullPen().sep; }
 // classic pen number there.
 void DumpState(int penKind, int fillKind) {
   if (State.GroupID != 0)
-    V_Printf(outputFP, "\t<GroupID %hd>\n", State.GroupID);
+    V_WriteStatement<kGroupIDStatement>(outputFP, int{State.GroupID});
   const bool full = RunOptions().full;
   Ink interior;
   if (full && paintsInterior(fillKind)) {
@@ -279,12 +286,12 @@ void DumpState(int penKind, int fillKind) {
     dumpFill(fillKind);
   }
   if (penKind == 3 || State.PenWidth == 0.0f) {
-    V_Printf(outputFP, "\t<Pen %d>\n", kFillNone);
-    V_Printf(outputFP, "\t<PenWidth %.3f>\n", kNoPenWidth);
+    V_WriteStatement<kPenStatement>(outputFP, kFillNone);
+    V_WriteStatement<kPenWidthStatement>(outputFP, kNoPenWidth);
     return;
   }
-  V_Printf(outputFP, "\t<PenWidth %.3f>\n",
-           static_cast<double>(ThinLineWidth(State.PenWidth)));
+  V_WriteStatement<kPenWidthStatement>(
+      outputFP, static_cast<double>(ThinLineWidth(State.PenWidth)));
   Ink pen{State.PenSep, State.PenInk};
   if (full) {
     const Ink nearest = fullPen();
@@ -292,8 +299,8 @@ void DumpState(int penKind, int fillKind) {
         (paintsInterior(fillKind) && nearest.sep == interior.sep))
       pen = nearest;
   }
-  if (fillKind == 3) V_Printf(outputFP, "\t<Separation %d>\n", pen.sep);
-  V_Printf(outputFP, "\t<Pen %d>\n", pen.fill);
+  if (fillKind == 3) V_WriteStatement<kSeparationStatement>(outputFP, pen.sep);
+  V_WriteStatement<kPenStatement>(outputFP, pen.fill);
 }
 
 void OpenObject(Statement statement, int penKind, int fillKind) {
@@ -306,7 +313,7 @@ void OpenObject(Statement statement, int penKind, int fillKind) {
 }
 
 void CloseObject() {
-  V_Printf(outputFP, ">\n");
+  V_WriteStatement<kCloseStatement>(outputFP);
   IncrementGroupCount();
 }
 

@@ -8,6 +8,16 @@
 
 #include "graphics/colour.h"
 #include "graphics/graphics.h"
+#include "runtime/statement.h"
+
+// The statements that more than one file of the subsystem writes.
+inline constexpr StatementPlan kPenWidthStatement =
+    PlanStatement("\t<PenWidth %.3f>\n");
+inline constexpr StatementPlan kNumPointsStatement =
+    PlanStatement("\t<NumPoints %d>\n");
+inline constexpr StatementPlan kGroupIDStatement =
+    PlanStatement("\t<GroupID %hd>\n");
+inline constexpr StatementPlan kCloseStatement = PlanStatement(">\n");
 
 // TOV fill numbers.
 constexpr int32_t kFillSolid = 0;

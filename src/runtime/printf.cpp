@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "runtime/buffer.h"
+#include "runtime/statement.h"
 #include "runtime/vok.h"
 
 namespace {
@@ -492,7 +493,7 @@ constexpr DecimalTriples kDecimalTriples = makeDecimalTriples();
 
 // The most bytes a rendering takes: a %f of a magnitude below kFixedLimit,
 // which may round up to 13 digits before the point.
-constexpr int32_t kLongestRendering = 21;
+constexpr int32_t kLongestRendering = kVokLongestRendering;
 
 // The decimal digits of value (no sign). Below 10000, the common case, the
 // digits come from at most two pairs in 32 bits; beyond, two at a time
@@ -887,6 +888,14 @@ inline int32_t printAtOnce(Channel *channel, const char *format,
 }
 
 }  // namespace
+
+char *VokRenderDecimal(int value, char *out) {
+  return renderDecimal(value, out);
+}
+
+char *VokRenderFixed(double value, int32_t precision, char *out) {
+  return renderFixed(value, precision, out);
+}
 
 int32_t Vok_doprnt(VokSink sink, void *sinkArgument, const char *format,
                    va_list args) {

@@ -10,10 +10,15 @@
 #include "base/conversion.h"
 #include "graphics/graphics.h"
 #include "pict/pict.h"
+#include "runtime/statement.h"
 #include "text/fontconfig.h"
 #include "text/lines.h"
 
 namespace {
+
+// A String statement's opening and close.
+constexpr StatementPlan kStringOpen = PlanStatement("\t<String `");
+constexpr StatementPlan kStringClose = PlanStatement("'>\n");
 
 constexpr uint16_t kDefaultTextSize = 12;
 
@@ -125,27 +130,28 @@ void dumpFaceChanges() {
   for (size_t bit = 0; bit < styleName.size(); ++bit) {
     unsigned mask = 1u << bit;
     if (((state.TextFace ^ state.lastTextFace) & mask) == 0) continue;
-    V_Printf(outputFP, "\t\t<%s ", styleName[bit]);
-    V_Printf(outputFP, (state.TextFace & mask) != 0 ? "Yes>\n" : "No>\n");
+    static constexpr StatementPlan kFace = PlanStatement("\t\t<%s %s>\n");
+    V_WriteStatement<kFace>(outputFP, styleName[bit],
+                            (state.TextFace & mask) != 0 ? "Yes" : "No");
   }
 }
 
 void DumpTextState() {
+  static constexpr StatementPlan kGroupID = PlanStatement("\t<GroupID %hd>\n");
   if (Drawing.GroupID != 0)
-    V_Printf(outputFP, "\t<GroupID %hd>\n", Drawing.GroupID);
+    V_WriteStatement<kGroupID>(outputFP, int{Drawing.GroupID});
 }
 
 // The String statement of a run, after the Font statement of the current
-// font's family if one is due, and the end of its text line (in the same
-// write as the string's close). The string opens with a backquote and
+// font's family if one is due. The string opens with a backquote and
 // closes with a straight quote.
-void WriteStringAndEnd(const unsigned char *text) {
+void WriteString(const unsigned char *text) {
   unsigned char unused = 0;
   GetFontandCode(state.TextFont, 0, state.TorvaFont, &unused);
   DumpFontState(0);
-  V_Printf(outputFP, "\t<String `");
+  V_WriteStatement<kStringOpen>(outputFP);
   WriteSubstring(text);
-  V_Printf(outputFP, "'>\n> # end of non-rotated text line\n");
+  V_WriteStatement<kStringClose>(outputFP);
 }
 
 // A line the clip hides is not written, but its characters pass through
@@ -170,8 +176,9 @@ void followFamilies(const unsigned char *text) {
 void dumptext(int x, int y, const unsigned char *text) {
   float ox = static_cast<float>(x + Drawing.OriginX) * Drawing.ScaleFactor;
   float oy = static_cast<float>(y + Drawing.OriginY) * Drawing.ScaleFactor;
+  static constexpr StatementPlan kTextLine = PlanStatement("<TextLine\n");
   if (InRotatedText) {
-    V_Printf(outputFP, "<TextLine\n");
+    V_WriteStatement<kTextLine>(outputFP);
     DumpTextState();
     dumprotatedtext(ox, oy, text);
     return;
@@ -180,22 +187,17 @@ void dumptext(int x, int y, const unsigned char *text) {
     followFamilies(text);
     return;
   }
-  // The opening statements in one call, unless a group statement comes
-  // between the first and the others.
-  static constexpr char kOpening[] =
-      "<TextLine\n"
-      "\t<TLAlignment Left>\n"
-      "\t<Angle 0>\n"
-      "\t<TLOrigin %.3f %.3f>\n";
-  const char *opening = kOpening;
-  if (Drawing.GroupID != 0) {
-    V_Printf(outputFP, "<TextLine\n");
-    DumpTextState();
-    opening += sizeof "<TextLine\n" - 1;
-  }
-  V_Printf(outputFP, opening, static_cast<double>(ox), static_cast<double>(oy));
-  WriteStringAndEnd(text);
+  static constexpr StatementPlan kPlacement = PlanStatement(
+      "\t<TLAlignment Left>\n\t<Angle 0>\n\t<TLOrigin %.3f %.3f>\n");
+  static constexpr StatementPlan kEnd =
+      PlanStatement("> # end of non-rotated text line\n");
+  V_WriteStatement<kTextLine>(outputFP);
+  DumpTextState();
+  V_WriteStatement<kPlacement>(outputFP, static_cast<double>(ox),
+                               static_cast<double>(oy));
+  WriteString(text);
   IncrementGroupCount();
+  V_WriteStatement<kEnd>(outputFP);
 }
 
 // Reads the count byte and the run of text behind it, then the pad byte of
@@ -305,15 +307,22 @@ void WriteSubstring(const unsigned char *text) {
 // separation, in that order.
 void DumpFontState(int inString) {
   if (!fontStateChanged()) return;
-  if (inString == 1) V_Printf(outputFP, "'>\n");
-  V_Printf(outputFP, "\t<Font \n");
+  static constexpr StatementPlan kFontOpen = PlanStatement("\t<Font \n");
+  static constexpr StatementPlan kFamily =
+      PlanStatement("\t\t<FFamily `%s'>\n");
+  static constexpr StatementPlan kSize = PlanStatement("\t\t<FSize %.2f>\n");
+  static constexpr StatementPlan kSeparation =
+      PlanStatement("\t\t<FSeparation %d>\n");
+  static constexpr StatementPlan kFontClose = PlanStatement("\t>\n");
+  if (inString == 1) V_WriteStatement<kStringClose>(outputFP);
+  V_WriteStatement<kFontOpen>(outputFP);
   if (std::strcmp(state.TorvaFont, state.lastTorvaFont) != 0) {
-    V_Printf(outputFP, "\t\t<FFamily `%s'>\n", state.TorvaFont);
+    V_WriteStatement<kFamily>(outputFP, state.TorvaFont);
     std::strcpy(state.lastTorvaFont, state.TorvaFont);
   }
   if (state.TextSize != state.lastTextSize) {
-    V_Printf(outputFP, "\t\t<FSize %.2f>\n",
-             static_cast<double>(ScaleHeight(state.TextSize)));
+    V_WriteStatement<kSize>(outputFP,
+                            static_cast<double>(ScaleHeight(state.TextSize)));
     state.lastTextSize = state.TextSize;
   }
   if (state.TextFace != state.lastTextFace) {
@@ -321,9 +330,9 @@ void DumpFontState(int inString) {
     state.lastTextFace = state.TextFace;
   }
   if (Drawing.PenSep != state.lastPenSep) {
-    V_Printf(outputFP, "\t\t<FSeparation %d>\n", Drawing.PenSep);
+    V_WriteStatement<kSeparation>(outputFP, Drawing.PenSep);
     state.lastPenSep = static_cast<unsigned char>(Drawing.PenSep);
   }
-  V_Printf(outputFP, "\t>\n");
-  if (inString == 1) V_Printf(outputFP, "\t<String `");
+  V_WriteStatement<kFontClose>(outputFP);
+  if (inString == 1) V_WriteStatement<kStringOpen>(outputFP);
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/statement.h"
 #include "runtime/vok.h"
 
 namespace {
@@ -119,6 +120,14 @@ class ChannelText {
     V_WriteCommentPoint(&channel_, x, y);
     expect(kVokCommentPointFormat, x, y);
   }
+  // A planned statement, beside the C library's text of its format.
+  template <const StatementPlan &Plan, typename... T>
+  void Statement(T... values) {
+    V_WriteStatement<Plan>(&channel_, values...);
+    char library[1024];
+    std::snprintf(library, sizeof library, Plan.format, values...);
+    expect(library);
+  }
   // Fails the test at the first line that differs.
   void Check() {
     V_ChannelFlush(&channel_);
@@ -177,10 +186,16 @@ void Compare(const char *format, T... values) {
   if (channelText != nullptr) channelText->Printf(library, format, values...);
 }
 
+constexpr StatementPlan kFixedStatement =
+    PlanStatement("\t<Fixed %.3f %.2f %f>\n");
+constexpr StatementPlan kIntegerStatement = PlanStatement("<%d|%hd>");
+constexpr StatementPlan kTextStatement = PlanStatement("<%s `%s'>\n");
+
 // Both signs of a value in %.2f and %.3f or, for micros, in %f beside a
 // value of a long mantissa (which the C library renders); and as a point.
 void CompareFixed(double value, bool micros = false) {
   for (double v : {value, -value}) {
+    channelText->Statement<kFixedStatement>(v, v, micros ? v : v / 3);
     if (micros) {
       Compare("<%f %f>", v, v / 3);
       channelText->CommentPoint(v, value);
@@ -252,15 +267,19 @@ TEST(PrintfLibraryMatch, IntegersHexBytesAndStatements) {
     Compare("%d", value);
     Compare("%hd", value);
     Compare("%02x", value);
+    channelText->Statement<kIntegerStatement>(value, value);
   }
   Compare("\t<BRect %.3f %.3f %.3f %.3f>\n", 1.5, -0.0004, 1e13, 72.0625);
   Compare("<%s|%5d|%hd|%.2f|%e|%02x%02x>", "Times", 42, -1, 0.125, 3.5, 7, 255);
   // Long statements, and texts of every length, don't fit in place.
   const std::string text(300, 'x');
-  for (size_t length = 0; length <= text.size(); length += 7)
+  for (size_t length = 0; length <= text.size(); length += 7) {
     Compare("<%s|%d>", text.substr(0, length).c_str(),
             static_cast<int>(length));
+    channel.Statement<kTextStatement>(text.substr(0, length).c_str(), "x");
+  }
   Compare(("%d" + text + "%.3f").c_str(), 5, 1.0);
+  EXPECT_THROW(PlanStatement("<%02x>"), std::logic_error);
   channelText = nullptr;
 }
 
