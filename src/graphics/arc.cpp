@@ -33,11 +33,11 @@ void writeArc(int penKind, int fillKind) {
     return;
   OpenObject(Statement::kArc, penKind, fillKind);
   DumpShapeBounds("ArcRect", arcs.arcMemory);
-  static constexpr StatementPlan kAngles =
-      PlanStatement("\t<ArcTheta %hd>\n\t<ArcDTheta %hd>\n");
-  V_WriteStatement<kAngles>(outputFP, int{arcs.StartAngle}, int{arcs.ArcAngle});
-  V_Printf(outputFP, "\t<HeadCap Butt>\n");
-  V_Printf(outputFP, "\t<TailCap Butt>\n");
+  static constexpr StatementPlan kAnglesAndCaps = PlanStatement(
+      "\t<ArcTheta %hd>\n\t<ArcDTheta %hd>\n"
+      "\t<HeadCap Butt>\n\t<TailCap Butt>\n");
+  V_WriteStatement<kAnglesAndCaps>(outputFP, int{arcs.StartAngle},
+                                   int{arcs.ArcAngle});
   CloseObject();
 }
 

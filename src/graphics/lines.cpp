@@ -181,7 +181,7 @@ void dumpline(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (width != kNoOwnWidth)
     V_WriteStatement<kPenWidthStatement>(
         outputFP, static_cast<double>(ThinLineWidth(width)));
-  V_Printf(outputFP, "\t<NumPoints 2>\n");
+  V_WriteStatement<kNumPointsStatement>(outputFP, 2);
   for (size_t i = 0; i < end.size(); i += 2)
     DumpPoint(CollectedToPointsX(end[i]), CollectedToPointsY(end[i + 1]));
   CloseObject();

@@ -88,7 +88,9 @@ void closePath(PointList *path) {
 
 // Writes a path's points as they are held, as a comment statement.
 void printpoints(const PointList &path) {
-  V_Printf(outputFP, "<Comment polyline points\n");
+  static constexpr StatementPlan kComment =
+      PlanStatement("<Comment polyline points\n");
+  V_WriteStatement<kComment>(outputFP);
   V_WriteStatement<kNumPointsStatement>(outputFP, path.count);
   const float *x = path.x.data(), *y = path.y.data();
   for (int32_t i = 0; i < path.count; ++i)
@@ -166,7 +168,9 @@ void dumpsplinepoly(int closed, int penKind, int fillKind) {
     if (ClipPathObject({statement, penKind, fillKind, smoothed, -1.0f})) return;
   }
   OpenObject(statement, penKind, fillKind);
-  if (smoothed) V_Printf(outputFP, "\t<Smoothed Yes>\n");
+  static constexpr StatementPlan kSmoothed =
+      PlanStatement("\t<Smoothed Yes>\n");
+  if (smoothed) V_WriteStatement<kSmoothed>(outputFP);
   if (curved && closed) {
     printpoints(path);
     printpoints(curve);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 
 #include "base/conversion.h"
 #include "base/messages.h"
@@ -304,11 +305,11 @@ void DumpState(int penKind, int fillKind) {
 }
 
 void OpenObject(Statement statement, int penKind, int fillKind) {
-  // Whole lines without a conversion take the output's shortest path.
-  constexpr std::array<const char *, 6> kOpenings{
+  constexpr std::array<std::string_view, 6> kOpenings{
       "<Rectangle\n", "<RoundRect\n", "<Ellipse\n",
       "<Arc\n",       "<PolyLine\n",  "<Polygon\n"};
-  V_Printf(outputFP, kOpenings[static_cast<size_t>(statement)]);
+  const std::string_view opening = kOpenings[static_cast<size_t>(statement)];
+  V_ChannelWrite(opening.data(), 1, opening.size(), outputFP);
   DumpState(penKind, fillKind);
 }
 
