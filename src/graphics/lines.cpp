@@ -33,9 +33,11 @@ struct Point {
 
 // Points are stored vertical first.
 Point readPoint() {
+  int16_t vh[2] = {};
+  ReadShorts(vh, 2);
   Point point;
-  ReadShort(&point.v);
-  ReadShort(&point.h);
+  point.v = vh[0];
+  point.h = vh[1];
   return point;
 }
 

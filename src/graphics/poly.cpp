@@ -212,13 +212,12 @@ void readPolygon() {
   polygons.PolyPoints = count;
   if (count > 0) polygons.PolyBuffer.Reserve(static_cast<uint32_t>(count));
   PointF *points = polygons.PolyBuffer.data();
-  int16_t v = 0, h = 0;
+  int16_t vh[2] = {};
   for (int32_t i = 0; i < count; ++i) {
-    ReadShort(&v);
-    ReadShort(&h);
-    points[i] = {ToPointsX(h), ToPointsY(v)};
+    ReadShorts(vh, 2);
+    points[i] = {ToPointsX(vh[1]), ToPointsY(vh[0])};
   }
-  if (count > 0) moveto(h, v);
+  if (count > 0) moveto(vh[1], vh[0]);
 }
 
 // A polygon opcode. Inside a comment bracket it only records the fill

@@ -23,6 +23,9 @@ void ReadByte(unsigned char *byte);
 unsigned char *ReadString(unsigned char *buffer, int32_t n);
 void ReadUShort(uint16_t *word);
 void ReadShort(int16_t *word);
+// Reads `count` (1 or more) words as ReadShort does, in one piece where
+// they are buffered.
+void ReadShorts(int16_t *words, int32_t count);
 void ReadLong(int32_t *value);
 void ReadRect(Rect *rect);
 void PictSkip(int32_t n);

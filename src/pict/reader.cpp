@@ -92,6 +92,19 @@ void ReadShort(int16_t *word) {
   *word = static_cast<int16_t>(value);
 }
 
+void ReadShorts(int16_t *words, int32_t count) {
+  const auto bytes = static_cast<size_t>(count) * 2;
+  if (const unsigned char *run = V_ChannelTake(inputFP, bytes)) {
+    reader.ByteCount += static_cast<uint32_t>(bytes);
+    reader.firstbyte = false;
+    reader.bytesTaken += static_cast<long>(bytes);
+    for (int32_t i = 0; i < count; ++i)
+      words[i] = static_cast<int16_t>(run[2 * i] << 8 | run[2 * i + 1]);
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) ReadShort(&words[i]);
+}
+
 void ReadLong(int32_t *value) {
   uint16_t high = 0, low = 0;
   ReadUShort(&high);
@@ -116,12 +129,9 @@ Rect normalRect(int16_t top, int16_t left, int16_t bottom, int16_t right) {
 }  // namespace
 
 void ReadRect(Rect *rect) {
-  int16_t top = 0, left = 0, bottom = 0, right = 0;
-  ReadShort(&top);
-  ReadShort(&left);
-  ReadShort(&bottom);
-  ReadShort(&right);
-  *rect = normalRect(top, left, bottom, right);
+  int16_t edges[4] = {};  // top, left, bottom, right
+  ReadShorts(edges, 4);
+  *rect = normalRect(edges[0], edges[1], edges[2], edges[3]);
 }
 
 // Reads and drops n bytes, checked for the end of the input as ReadByte's;
