@@ -584,6 +584,9 @@ char *fixedDigits(uint64_t whole, char *out) {
   }
 }
 
+// Whole numbers below this are rendered from their 32-bit value.
+constexpr double kWholeLimit = 4294967296.0;
+
 // Mantissas (without their trailing zero bits) up to this many bits times
 // 10^6 stay below 2^63, as any mantissa of 53 bits times 10^3 does.
 constexpr int kMantissaBitsForMicros = 43;
@@ -604,6 +607,18 @@ char *renderFixed(double value, char *out) {
   uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   bool negative = (bits >> 63) != 0;
+  // A whole number (most coordinates are) takes no rounding: its digits
+  // and zero decimals.
+  const double magnitude = negative ? -value : value;
+  if (magnitude < kWholeLimit) {
+    const auto units = static_cast<uint32_t>(magnitude);
+    if (static_cast<double>(units) == magnitude) {
+      if (negative) *out++ = '-';
+      out = putDigits(units, out);
+      std::memcpy(out, ".000000", precision + 1);
+      return out + precision + 1;
+    }
+  }
   int32_t exponentField = static_cast<int32_t>(bits >> 52 & 0x7FF);
   uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
   int32_t exponent = -1074;  // subnormal numbers and zero
