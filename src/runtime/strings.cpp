@@ -8,11 +8,14 @@ int32_t vokDialogEncodingId = 0;
 int32_t V_StrCpyNEnc(char *destination, const char *source, int32_t size,
                      int32_t /*encoding: single byte for the whole run*/) {
   if (destination == nullptr || size < 1) return 0;
-  const size_t n =
-      source != nullptr ? strnlen(source, static_cast<size_t>(size) - 1) : 0;
-  if (n > 0) std::memmove(destination, source, n);
+  int32_t n = 0;
+  if (source != nullptr)
+    while (n < size - 1 && source[n] != '\0') {
+      destination[n] = source[n];
+      ++n;
+    }
   destination[n] = '\0';
-  return static_cast<int32_t>(n);
+  return n;
 }
 
 int32_t V_StrCpyN(char *destination, const char *source, int32_t size) {
