@@ -25,16 +25,15 @@ using pictbytes::Hex;
 using pictbytes::PictV2;
 using pictbytes::RectBytes;
 
-// Converts a picture here, as main would.
-std::string Convert(const std::string &picture, bool full = true) {
+using testchannels::Count;
+
+// Converts a picture here under -full, as main would.
+std::string Convert(const std::string &picture) {
   static const bool loaded = srefixture::Load();
   EXPECT_TRUE(loaded);
-  ResetConversionRun();
-  testchannels::Channels channels(picture);
   ::Options options;
-  options.full = full;
-  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
-  return channels.Output();
+  options.full = true;
+  return testchannels::ConvertHere(picture, options);
 }
 
 std::string ClipRect(int top, int left, int bottom, int right) {
@@ -71,14 +70,6 @@ int Objects(const std::string &document) {
       "ImportObject)\n");
   auto begin = std::sregex_iterator(document.begin(), document.end(), kOpening);
   return static_cast<int>(std::distance(begin, std::sregex_iterator()));
-}
-
-int Count(const std::string &text, const std::string &what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos;
-       at = text.find(what, at + 1))
-    ++n;
-  return n;
 }
 
 struct Point {

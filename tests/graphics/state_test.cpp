@@ -119,15 +119,10 @@ TEST(State, SizesAndScaling) {
             "\t<Fill 15>\n\t<PenWidth 1.500>\n\t<Separation 0>\n\t<Pen 0>\n");
 }
 
-// Converts a picture under -full in this process after a reset, as main
-// would.
 std::string ConvertFull(const std::string &picture) {
-  ResetConversionRun();
-  Channels io(picture);
   Options options;
   options.full = true;
-  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
-  return io.Output();
+  return testchannels::ConvertHere(picture, options);
 }
 
 // The reset forgets what -full keeps across pictures: a picture without an

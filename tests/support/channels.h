@@ -135,6 +135,24 @@ long Consumed(const std::string &bytes, Action action) {
   return channels.Consumed();
 }
 
+// Converts `picture` in this process after a reset, as main would.
+inline std::string ConvertHere(const std::string &picture,
+                               const Options &options = {}) {
+  ResetConversionRun();
+  Channels channels(picture);
+  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
+  return channels.Output();
+}
+
+// The number of times `what` occurs in `text`.
+inline int Count(const std::string &text, const std::string &what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos;
+       at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
 }  // namespace testchannels
 
 #endif  // PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
