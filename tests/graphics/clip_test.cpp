@@ -210,14 +210,6 @@ TEST(Clip, MovesWithTheOrigin) {
   }
 }
 
-// A fill that covers no area shows nothing where the clip cuts it; whole,
-// it is written as usual.
-TEST(Clip, FillsWithoutArea) {
-  const std::string flat = Hex("0031") + RectBytes(10, 10, 11, 190);
-  EXPECT_EQ(Objects(Convert(PictV2(kClipL + flat))), 0);
-  EXPECT_EQ(Objects(Convert(PictV2(kClipNotched + flat))), 1);
-}
-
 // A hidden object is no member of its group: of a group of two, one left
 // makes no Group statement; the clip changes between the two.
 TEST(Clip, HiddenObjectsAreNoGroupMembers) {
