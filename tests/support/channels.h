@@ -56,20 +56,6 @@ class Channels {
   Channel output_;
 };
 
-// inputFP reads `bytes` through a pipe, which can't tell its position.
-// The bytes must fit the pipe's buffer (64 KiB on Linux).
-inline void PipeInput(const std::string &bytes) {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("cannot make a pipe");
-  if (write(fds[1], bytes.data(), bytes.size()) !=
-      static_cast<ssize_t>(bytes.size()))
-    throw std::runtime_error("cannot fill the pipe");
-  close(fds[1]);
-  static Channel input;
-  input.stream = fdopen(fds[0], "r");
-  inputFP = &input;
-}
-
 // Where an attached channel reads from: a temporary file, a pipe or a
 // memory stream (which has no file descriptor).
 enum class Source { kFile, kPipe, kMemory };
