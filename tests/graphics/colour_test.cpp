@@ -228,25 +228,6 @@ TEST(Colour, AnInteriorTakesItsInkFromPatternAndColours) {
   }
 }
 
-TEST(Colour, AnOutlineTakesItsInkFromThePen) {
-  // A frame: the pen's ink on the pen's separation.
-  const std::vector<Step> grey = {RgbFore(128, 128, 128)};
-  EXPECT_EQ(StateAfter(grey, 0, 3, true),
-            "\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 0>\n\t<Pen 3>\n");
-  EXPECT_EQ(StateAfter(grey, 0, 3, false),
-            "\t<Fill 15>\n\t<PenWidth 1.000>\n\t<Separation 1>\n\t<Pen 0>\n");
-  // With an interior: the pen's tint where it is on the interior's
-  // separation, its classic number where it is not.
-  EXPECT_EQ(StateAfter(grey, 0, 1, true),
-            Interior({0, 3}) + "\t<PenWidth 1.000>\n\t<Pen 3>\n");
-  const std::vector<Step> onRed = {RgbFore(128, 128, 128), RgbBack(255, 0, 0),
-                                   FillPattern("00 00 00 00 00 00 00 00")};
-  EXPECT_EQ(StateAfter(onRed, 0, 1, true),
-            Interior({2, 0}) + "\t<PenWidth 1.000>\n\t<Pen 0>\n");
-  EXPECT_EQ(StateAfter(onRed, 0, 1, false),
-            Interior({1, 7}) + "\t<PenWidth 1.000>\n\t<Pen 0>\n");
-}
-
 // ---------------------------------------------------------------------------
 // Pixel patterns
 // ---------------------------------------------------------------------------
