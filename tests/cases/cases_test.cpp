@@ -5,7 +5,7 @@
 // without one must write nothing.
 //
 //   = NAME KIND [noheader] [frame T L B R] [stdin|both] [fonts] [prefixes]
-//     [ARG...]
+//     [classic] [ARG...]
 //   status N          exit status (default 0)
 //   err TEXT          one line of standard error, in order (default none)
 //   HEX ...           the opcodes: hex digits in groups, XX*N for N bytes XX,
@@ -21,7 +21,7 @@
 // and from a pipe, with the same result. fonts puts kFonts in pictfonts.cfg.
 // prefixes also runs every prefix of the picture: each ends with message 1007
 // (nothing) or 1008 (cut short), never a signal, and writes a prefix of the
-// whole document.
+// whole document. classic adds the case NAMEClassic: the same without -full.
 //
 // With PICTTOTOV_UPDATE_GOLDENS=1 in the environment, a case whose status and
 // messages are as stated writes its document as its golden (or removes the
@@ -29,6 +29,7 @@
 // ctest --preset dev -R Cases`, then review the change with git diff.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,7 +63,7 @@ struct Case {
   std::vector<std::string> args;
   pictbytes::Frame frame;
   bool header = true, fonts = false, prefixes = false, file_input = true,
-       pipe_input = false;
+       pipe_input = false, classic = false;
   int status = 0;
   fs::path golden() const {
     return kCases / file / (name + (kind == "tov" ? ".svg" : ".tov"));
@@ -120,8 +121,10 @@ void Head(const std::string &line, Case &c) {
     } else if (word == "stdin" || word == "both") {
       c.pipe_input = true;
       c.file_input = word == "both";
-    } else if (word == "fonts" || word == "prefixes") {
-      (word == "fonts" ? c.fonts : c.prefixes) = true;
+    } else if (word == "fonts" || word == "prefixes" || word == "classic") {
+      (word == "fonts"     ? c.fonts
+       : word == "classic" ? c.classic
+                           : c.prefixes) = true;
     } else {
       c.args.push_back(word);
     }
@@ -153,6 +156,15 @@ std::vector<Case> LoadCases() {
         cases.back().opcodes += LineBytes(line);
       }
     }
+  }
+  for (size_t i = 0, n = cases.size(); i < n; ++i) {
+    if (!cases[i].classic) continue;
+    Case classic = cases[i];
+    classic.name += "Classic";
+    classic.args.erase(
+        std::remove(classic.args.begin(), classic.args.end(), "-full"),
+        classic.args.end());
+    cases.push_back(classic);
   }
   return cases;
 }

@@ -52,12 +52,9 @@ std::string ConvertFresh(const std::string &path) {
 
 // Converts in this process, after a reset, as main would.
 std::string ConvertHere(const std::string &path) {
-  ResetConversionRun();
-  testchannels::Channels channels(runfilter::ReadFile(path));
   Options options;
   options.frameContents = Headerless(path);
-  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
-  return channels.Output();
+  return testchannels::ConvertHere(runfilter::ReadFile(path), options);
 }
 
 // ResetConversionRun puts every subsystem back to its process-start state:

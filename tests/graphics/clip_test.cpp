@@ -25,16 +25,15 @@ using pictbytes::Hex;
 using pictbytes::PictV2;
 using pictbytes::RectBytes;
 
-// Converts a picture here, as main would.
-std::string Convert(const std::string &picture, bool full = true) {
+using testchannels::Count;
+
+// Converts a picture here under -full, as main would.
+std::string Convert(const std::string &picture) {
   static const bool loaded = srefixture::Load();
   EXPECT_TRUE(loaded);
-  ResetConversionRun();
-  testchannels::Channels channels(picture);
   ::Options options;
-  options.full = full;
-  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
-  return channels.Output();
+  options.full = true;
+  return testchannels::ConvertHere(picture, options);
 }
 
 std::string ClipRect(int top, int left, int bottom, int right) {
@@ -71,14 +70,6 @@ int Objects(const std::string &document) {
       "ImportObject)\n");
   auto begin = std::sregex_iterator(document.begin(), document.end(), kOpening);
   return static_cast<int>(std::distance(begin, std::sregex_iterator()));
-}
-
-int Count(const std::string &text, const std::string &what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos;
-       at = text.find(what, at + 1))
-    ++n;
-  return n;
 }
 
 struct Point {
@@ -196,15 +187,6 @@ TEST(Clip, EveryKindInsideOutsideAndAcross) {
   }
 }
 
-// Without -full the clip is skipped as it always was.
-TEST(Clip, SkippedWithoutFull) {
-  for (const Kind &kind : Kinds()) {
-    SCOPED_TRACE(kind.name);
-    EXPECT_EQ(Convert(PictV2(ClipRect(0, 0, 0, 0) + kind.opcodes), false),
-              Convert(PictV2(kind.opcodes), false));
-  }
-}
-
 // The clip is placed as the objects are: an origin set after it moves it
 // with the objects drawn from then on.
 TEST(Clip, MovesWithTheOrigin) {
@@ -228,14 +210,6 @@ TEST(Clip, MovesWithTheOrigin) {
   }
 }
 
-// A fill that covers no area shows nothing where the clip cuts it; whole,
-// it is written as usual.
-TEST(Clip, FillsWithoutArea) {
-  const std::string flat = Hex("0031") + RectBytes(10, 10, 11, 190);
-  EXPECT_EQ(Objects(Convert(PictV2(kClipL + flat))), 0);
-  EXPECT_EQ(Objects(Convert(PictV2(kClipNotched + flat))), 1);
-}
-
 // A hidden object is no member of its group: of a group of two, one left
 // makes no Group statement; the clip changes between the two.
 TEST(Clip, HiddenObjectsAreNoGroupMembers) {
@@ -253,53 +227,6 @@ TEST(Clip, HiddenObjectsAreNoGroupMembers) {
                      ClipRect(0, 0, 100, 200) + two.substr(14)));
   EXPECT_EQ(Objects(shown), 1);
   EXPECT_NE(shown.find("<BRect 30.500 30.500"), std::string::npos);
-}
-
-// A text line is written whole while its origin lies in the clip, else
-// left out; a line after a hidden one writes the font it needs.
-TEST(Clip, TextLinesByTheirOrigin) {
-  const std::string text = Hex("0003 0014 000D 000C 0028 0028 0064 03") +
-                           "abc" + Hex("0028 0050 0014 03") + "def";
-  const std::string plain = Convert(PictV2(text));
-  ASSERT_EQ(Objects(plain), 2);
-  EXPECT_EQ(Convert(PictV2(ClipRect(0, 0, 100, 200) + text)), plain);
-  EXPECT_EQ(Convert(PictV2(kClipNotched + text)), plain);
-  // The first at (100, 40) is outside the L, the second at (20, 80) inside.
-  const std::string l = Convert(PictV2(kClipL + text));
-  EXPECT_EQ(Objects(l), 1);
-  EXPECT_EQ(l.find("abc"), std::string::npos);
-  EXPECT_NE(l.find("<TLOrigin 20.000 80.000>"), std::string::npos);
-  EXPECT_EQ(Count(l, "<FSize 12.00>"), 1);
-  const std::string top = Convert(PictV2(ClipRect(0, 80, 60, 200) + text));
-  EXPECT_EQ(Objects(top), 1);
-  EXPECT_EQ(top.find("def"), std::string::npos);
-  EXPECT_EQ(Objects(Convert(PictV2(ClipRect(0, 0, 0, 0) + text))), 0);
-}
-
-// An image keeps the whole rows and columns that reach into the clip's
-// bounding box; its rows are read either way, so the rectangle behind it
-// is drawn.
-TEST(Clip, ImagesAreCroppedToTheBoundingBox) {
-  // 16 x 4 pixels over x 10..190, y 10..90: 11.25 by 20 points each.
-  const std::string image =
-      Hex("0090 0002") + RectBytes(0, 0, 4, 16) + RectBytes(0, 0, 4, 16) +
-      RectBytes(10, 10, 90, 190) + Hex("0000 8001 4002 2004 1008") +
-      Hex("0030") + RectBytes(1, 1, 2, 2);
-  const std::string plain = Convert(PictV2(image));
-  ASSERT_EQ(Objects(plain), 2);
-  EXPECT_EQ(Convert(PictV2(ClipRect(0, 0, 100, 200) + image)), plain);
-  // Columns 6 to 15 and rows 0 to 2 reach into x 80..200, y 0..60.
-  const std::string top = Convert(PictV2(ClipRect(0, 80, 60, 200) + image));
-  EXPECT_NE(top.find("<BRect 77.500 10.000 112.500 60.000>"),
-            std::string::npos);
-  EXPECT_NE(top.find("&Y\\xA66A950000000A00000003"), std::string::npos);
-  // The L's bounding box is the frame: nothing is cut.
-  EXPECT_EQ(Convert(PictV2(kClipL + image)), plain);
-  const std::string hidden =
-      Convert(PictV2(ClipRect(0, 0, 0, 0) + image + ClipRect(0, 0, 100, 200) +
-                     Hex("0030") + RectBytes(3, 3, 4, 4)));
-  EXPECT_EQ(Count(hidden, "<ImportObject"), 0);
-  EXPECT_EQ(Count(hidden, "<Rectangle"), 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -68,20 +68,20 @@ TEST(State, PatternsBecomeFillNumbers) {
 
 TEST(State, ColoursBecomeSeparations) {
   // RGB opcodes keep the high byte of each component and take the nearest
-  // separation; both foreground opcodes set the pen and the fill separation.
+  // separation (grey 128 is 3 x 127^2 off white, grey 127 off black); both
+  // foreground opcodes set the pen and the fill separation.
+  auto rgb = [](int r, int g, int b) { return U16(r) + U16(g) + U16(b); };
   const struct {
     std::string operand;
     void (*op)();
     int32_t sep;
   } steps[] = {
-      {U16(0x8000) + U16(0x8000) + U16(0x8000), op_RGBFgCol,
-       1},  // white 3 x 127^2 off
-      {U16(0x7FFF) + U16(0x7FFF) + U16(0x7FFF), op_RGBFgCol,
-       0},  // black 3 x 127^2 off
-      {U16(0xFF00) + U16(0xFFFF) + U16(0x7FFF), op_RGBFgCol, 7},
-      {U16(0xFF00) + U16(0xFFFF) + U16(0x8000), op_RGBFgCol, 1},
-      {U16(0x8000) + U16(0x80FF) + U16(0x8000), op_RGBFgCol, 1},
-      {U16(0x7FFF) + U16(0x7F00) + U16(0x7FFF), op_RGBFgCol, 0},
+      {rgb(0x8000, 0x8000, 0x8000), op_RGBFgCol, 1},
+      {rgb(0x7FFF, 0x7FFF, 0x7FFF), op_RGBFgCol, 0},
+      {rgb(0xFF00, 0xFFFF, 0x7FFF), op_RGBFgCol, 7},
+      {rgb(0xFF00, 0xFFFF, 0x8000), op_RGBFgCol, 1},
+      {rgb(0x8000, 0x80FF, 0x8000), op_RGBFgCol, 1},
+      {rgb(0x7FFF, 0x7F00, 0x7FFF), op_RGBFgCol, 0},
       {U32(205), op_FgColor, 2},
       {U32(30), op_FgColor, 1},
       {U32(999), op_FgColor, 0},
@@ -119,15 +119,10 @@ TEST(State, SizesAndScaling) {
             "\t<Fill 15>\n\t<PenWidth 1.500>\n\t<Separation 0>\n\t<Pen 0>\n");
 }
 
-// Converts a picture under -full in this process after a reset, as main
-// would.
 std::string ConvertFull(const std::string &picture) {
-  ResetConversionRun();
-  Channels io(picture);
   Options options;
   options.full = true;
-  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
-  return io.Output();
+  return testchannels::ConvertHere(picture, options);
 }
 
 // The reset forgets what -full keeps across pictures: a picture without an

@@ -47,15 +47,13 @@ TEST(Reader, Version2OpcodesStartAtEvenPositionsOfFilesAndPipes) {
       SCOPED_TRACE(std::string(pipe ? "pipe" : "file") +
                    (attached ? ", attached" : ""));
       testchannels::Channels channels(bytes);
-      if (pipe && !attached) testchannels::PipeInput(bytes);
       testchannels::InputStream stream(
           pipe ? testchannels::Source::kPipe : testchannels::Source::kFile,
           bytes);
       Channel input;
-      if (attached) {
-        V_ChannelAttach(&input, stream.get());
-        inputFP = &input;
-      }
+      if (attached) V_ChannelAttach(&input, stream.get());
+      if (pipe && !attached) input.stream = stream.get();
+      if (attached || pipe) inputFP = &input;
       const int32_t start = GetByteCount();
       uint16_t peeked = 0, opcode = 0;
       PictSkip(1);
@@ -192,7 +190,10 @@ TEST(Reader, ReadingBeyondTheInputEndsTheRun) {
   EXPECT_EXIT(
       {
         testchannels::Channels channels("");
-        testchannels::PipeInput(Hex("01"));
+        testchannels::InputStream pipe(testchannels::Source::kPipe, Hex("01"));
+        Channel input;
+        input.stream = pipe.get();
+        inputFP = &input;
         PictSkip(1);
         uint16_t opcode = 0;
         getopcode(&opcode);

@@ -2,7 +2,8 @@
 // own buffer, as fread would deliver them; positions and seeks; output that
 // goes out in the blocks stdio would write; standard output written through
 // a channel and directly; failed writes; buffered output that survives the
-// end of the process.
+// end of the process. (The printf tests write to memory streams, which have
+// no file descriptor.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,28 +159,6 @@ TEST(Channel, WritesInWholeBlocks) {
             static_cast<ssize_t>(got.size()));
   EXPECT_EQ(got, bytes + "tail");
   std::fclose(file);
-}
-
-// A stream without a file descriptor takes the same bytes through stdio.
-TEST(Channel, WritesToAStreamWithoutADescriptor) {
-  char *text = nullptr;
-  size_t length = 0;
-  FILE *memory = open_memstream(&text, &length);
-  ASSERT_NE(memory, nullptr);
-  const std::string bytes = Pattern(3 * kBuffer + 7);
-  {
-    Channel channel;
-    V_ChannelAttach(&channel, memory);
-    ASSERT_EQ(fileno(memory), -1);
-    ASSERT_EQ(V_ChannelWrite(bytes.data(), 1, 5, &channel), 5u);
-    ASSERT_EQ(V_ChannelWrite(&bytes[5], 1, bytes.size() - 5, &channel),
-              bytes.size() - 5);
-    EXPECT_EQ(V_ChannelTell(&channel), static_cast<long>(bytes.size()));
-    EXPECT_EQ(V_ChannelFlush(&channel), 0);
-    EXPECT_EQ(std::string(text, length), bytes);
-  }
-  std::fclose(memory);
-  std::free(text);
 }
 
 // Bytes for standard output through a null channel keep their order with

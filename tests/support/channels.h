@@ -56,20 +56,6 @@ class Channels {
   Channel output_;
 };
 
-// inputFP reads `bytes` through a pipe, which can't tell its position.
-// The bytes must fit the pipe's buffer (64 KiB on Linux).
-inline void PipeInput(const std::string &bytes) {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("cannot make a pipe");
-  if (write(fds[1], bytes.data(), bytes.size()) !=
-      static_cast<ssize_t>(bytes.size()))
-    throw std::runtime_error("cannot fill the pipe");
-  close(fds[1]);
-  static Channel input;
-  input.stream = fdopen(fds[0], "r");
-  inputFP = &input;
-}
-
 // Where an attached channel reads from: a temporary file, a pipe or a
 // memory stream (which has no file descriptor).
 enum class Source { kFile, kPipe, kMemory };
@@ -133,6 +119,24 @@ long Consumed(const std::string &bytes, Action action) {
   action();
   EXPECT_EQ(channels.Output(), "") << "output written while skipping";
   return channels.Consumed();
+}
+
+// Converts `picture` in this process after a reset, as main would.
+inline std::string ConvertHere(const std::string &picture,
+                               const Options &options = {}) {
+  ResetConversionRun();
+  Channels channels(picture);
+  EXPECT_EQ(picttotov(inputFP, outputFP, options), 0);
+  return channels.Output();
+}
+
+// The number of times `what` occurs in `text`.
+inline int Count(const std::string &text, const std::string &what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos;
+       at = text.find(what, at + 1))
+    ++n;
+  return n;
 }
 
 }  // namespace testchannels
