@@ -25,7 +25,7 @@ struct CodecInput {
   uint32_t extradataSize = 0;
   int32_t width = 0;  // as the image description says
   int32_t height = 0;
-  int32_t depth = 0;
+  int32_t depth = 0;  // bits per pixel (grey depths 33 to 40 as 1 to 8)
   const uint32_t *palette = nullptr;  // kPaletteSize entries, or null
   int64_t maxPixels = 0;              // a frame of more pixels is not decoded
   int32_t maxSide = 0;                // nor one wider or higher than this

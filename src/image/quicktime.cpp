@@ -377,12 +377,16 @@ bool decodeAndWrite(const unsigned char *head, const unsigned char *description,
   findExtradata(codec, &input);
   input.width = getWord(description + kWidthOffset);
   input.height = getWord(description + kHeightOffset);
-  input.depth = static_cast<int16_t>(getWord(description + kDepthOffset));
+  const int32_t depth =
+      static_cast<int16_t>(getWord(description + kDepthOffset));
   uint32_t palette[kPaletteSize];
   const int16_t tableId =
       static_cast<int16_t>(getWord(description + kColorTableIdOffset));
-  if (makePalette(input.depth, tableId, extensionSize, palette))
+  if (makePalette(depth, tableId, extensionSize, palette))
     input.palette = palette;
+  // Depths 33 to 40 are 1 to 8 bits of grey: the decoders take the bits,
+  // and the grey levels come with the palette.
+  input.depth = depthBits(depth);
   input.maxSide = kMostSide;
   input.maxPixels = int64_t{kMostSide} * kMostSide;
   if (codec.bitsPerPixel == 0 &&

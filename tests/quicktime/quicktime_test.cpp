@@ -292,11 +292,13 @@ TEST(QuickTimeCodecs, EachEncoderRoundTripsWithinItsLoss) {
       {254, 0x111111}, {255, 0x000000}};
   // The stored table's entry i is (i, 255 - i, 37 i), each the high byte of
   // a 16-bit component.
-  uint32_t stored[256], standard[256] = {};
+  // Depths 33 to 40 are grey levels, from white down.
+  uint32_t stored[256], standard[256] = {}, grey[256];
   std::string table = U32(0) + U16(0) + U16(255);
   for (int i = 0; i < 256; ++i) {
     const int red = i, green = 255 - i, blue = i * 37 % 256;
     stored[i] = 0xFF000000u | red << 16 | green << 8 | blue;
+    grey[i] = 0xFF000000u | (255 - i) * 0x010101u;
     table += U16(i) + U16(red << 8) + U16(green << 8) + U16(blue << 8);
   }
   for (const auto &[index, colour] : kStandard)
@@ -324,13 +326,16 @@ TEST(QuickTimeCodecs, EachEncoderRoundTripsWithinItsLoss) {
       {"smc ", "smc", AV_PIX_FMT_PAL8, 8, 0, 0},
       {"smc ", "smc", AV_PIX_FMT_PAL8, 8, 0, -1},
       {"raw ", nullptr, AV_PIX_FMT_PAL8, 8, 0, 0},  // the indexes themselves
+      {"raw ", nullptr, AV_PIX_FMT_PAL8, 40, 0},
   };
   for (const auto &codec : codecs) {
     SCOPED_TRACE(std::string(codec.type) + " of depth " +
                  std::to_string(codec.depth) + ", table " +
                  std::to_string(codec.tableId));
     const bool indexed = codec.format == AV_PIX_FMT_PAL8;
-    const uint32_t *colours = codec.tableId == 0 ? stored : standard;
+    const uint32_t *colours = codec.depth > 32     ? grey
+                              : codec.tableId == 0 ? stored
+                                                   : standard;
     Image want = pixels;
     if (indexed) want.pixels.clear();
     for (size_t i = 0; indexed && i < indexes.size(); ++i)
