@@ -52,6 +52,13 @@ void takeBytes(unsigned char *buffer, int32_t n) {
   if (got != static_cast<size_t>(n)) endOfInput();
 }
 
+// Counts `bytes` (at least one) taken from the channel's buffer in place.
+void countTakenInPlace(size_t bytes) {
+  reader.ByteCount += static_cast<uint32_t>(bytes);
+  reader.firstbyte = false;
+  reader.bytesTaken += static_cast<long>(bytes);
+}
+
 // Runs of bytes that are dropped are read in pieces of this size.
 constexpr int32_t kSkipPiece = 4096;
 
@@ -74,9 +81,7 @@ unsigned char *ReadString(unsigned char *buffer, int32_t n) {
 void ReadUShort(uint16_t *word) {
   unsigned char high = 0, low = 0;
   if (const unsigned char *both = V_ChannelTake(inputFP, 2)) {  // buffered
-    reader.ByteCount += 2;
-    reader.firstbyte = false;
-    reader.bytesTaken += 2;
+    countTakenInPlace(2);
     high = both[0];
     low = both[1];
   } else {
@@ -95,9 +100,7 @@ void ReadShort(int16_t *word) {
 void ReadShorts(int16_t *words, int32_t count) {
   const auto bytes = static_cast<size_t>(count) * 2;
   if (const unsigned char *run = V_ChannelTake(inputFP, bytes)) {
-    reader.ByteCount += static_cast<uint32_t>(bytes);
-    reader.firstbyte = false;
-    reader.bytesTaken += static_cast<long>(bytes);
+    countTakenInPlace(bytes);
     for (int32_t i = 0; i < count; ++i)
       words[i] = static_cast<int16_t>(run[2 * i] << 8 | run[2 * i + 1]);
     return;

@@ -707,21 +707,17 @@ void putFixed(double value, int32_t precision, Pieces *pieces,
 // not be enlarged (formatting then stops).
 const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
                          ConversionBuffer *buffer, bool *stop) {
-  switch (at[0]) {
-    case 'd': {
-      const int value = va_arg(*args, int);
+  const ConversionSpec spec = ParseConversion(at);
+  switch (spec.kind) {
+    case Conversion::Int:
+    case Conversion::Short: {
+      int value = va_arg(*args, int);
+      if (spec.kind == Conversion::Short) value = static_cast<short>(value);
       putRendered(pieces,
                   [value](char *to) { return renderDecimal(value, to); });
-      return at + 1;
+      break;
     }
-    case 'h': {
-      if (at[1] != 'd') return nullptr;
-      const short value = static_cast<short>(va_arg(*args, int));
-      putRendered(pieces,
-                  [value](char *to) { return renderDecimal(value, to); });
-      return at + 2;
-    }
-    case 's': {
+    case Conversion::String: {
       const char *string = va_arg(*args, const char *);
       if (string == nullptr) string = "";
       size_t length = std::strlen(string);
@@ -733,27 +729,26 @@ const char *renderCommon(const char *at, va_list *args, Pieces *pieces,
                          : cap;
       if (!buffer->Reserve(kept + 1)) {
         *stop = true;
-        return at + 1;
+        break;
       }
       pieces->Put(string, kept);
-      return at + 1;
+      break;
     }
-    case '.':
-      if ((at[1] != '2' && at[1] != '3') || at[2] != 'f') return nullptr;
-      putFixed(va_arg(*args, double), at[1] - '0', pieces, buffer);
-      return at + 3;
-    case 'f':
-      putFixed(va_arg(*args, double), 6, pieces, buffer);
-      return at + 1;
-    case '0': {
-      if (at[1] != '2' || at[2] != 'x') return nullptr;
+    case Conversion::Fixed2:
+    case Conversion::Fixed3:
+    case Conversion::Fixed6:
+      putFixed(va_arg(*args, double), FixedPrecision(spec.kind), pieces,
+               buffer);
+      break;
+    case Conversion::Hex2: {
       const int value = va_arg(*args, int);
       putRendered(pieces, [value](char *to) { return renderHex2(value, to); });
-      return at + 3;
+      break;
     }
-    default:
+    case Conversion::Other:
       return nullptr;
   }
+  return at + spec.length;
 }
 
 // The engine: the format's first `plain` bytes are plain text.
@@ -821,34 +816,27 @@ char *renderInPlace(const char *at, char *to, char *const limit,
       continue;
     }
     if (to > limit) return nullptr;
-    switch (at[1]) {
-      case 'd':
+    const ConversionSpec spec = ParseConversion(at + 1);
+    switch (spec.kind) {
+      case Conversion::Int:
         to = renderDecimal(va_arg(*args, int), to);
-        at += 2;
-        continue;
-      case 'h':
-        if (at[2] != 'd') return nullptr;
+        break;
+      case Conversion::Short:
         to = renderDecimal(static_cast<short>(va_arg(*args, int)), to);
-        at += 3;
-        continue;
-      case '.':
-        if ((at[2] != '2' && at[2] != '3') || at[3] != 'f') return nullptr;
-        to = at[2] == '3' ? renderFixed<3>(va_arg(*args, double), to)
-                          : renderFixed<2>(va_arg(*args, double), to);
-        if (to == nullptr) return nullptr;
-        at += 4;
-        continue;
-      case 'f':
+        break;
+      case Conversion::Fixed2:
+        to = renderFixed<2>(va_arg(*args, double), to);
+        break;
+      case Conversion::Fixed3:
+        to = renderFixed<3>(va_arg(*args, double), to);
+        break;
+      case Conversion::Fixed6:
         to = renderFixed<6>(va_arg(*args, double), to);
-        if (to == nullptr) return nullptr;
-        at += 2;
-        continue;
-      case '0':
-        if (at[2] != '2' || at[3] != 'x') return nullptr;
+        break;
+      case Conversion::Hex2:
         to = renderHex2(va_arg(*args, int), to);
-        at += 4;
-        continue;
-      case 's': {
+        break;
+      case Conversion::String: {
         const char *string = va_arg(*args, const char *);
         if (string == nullptr) string = "";
         const size_t room = static_cast<size_t>(limit - to);
@@ -856,12 +844,13 @@ char *renderInPlace(const char *at, char *to, char *const limit,
         if (length > room) return nullptr;
         std::memcpy(to, string, length);
         to += length;
-        at += 2;
-        continue;
+        break;
       }
-      default:
+      case Conversion::Other:
         return nullptr;
     }
+    if (to == nullptr) return nullptr;  // a value the C library renders
+    at += 1 + spec.length;
   }
 }
 
@@ -969,37 +958,16 @@ int32_t V_Snprintf(char *buffer, int32_t size, const char *format, ...) {
 
 namespace {
 
-// Writes "\t<Point X Y" and the suffix in place, X and Y rendered as the
-// engine renders them in `precision` decimals; false, with nothing
-// written, when the channel has no room in place or a value is one the C
-// library renders.
-template <int32_t precision>
-bool writePointInPlace(Channel *channel, double x, double y,
-                       std::string_view suffix) {
-  constexpr std::string_view kPrefix = "\t<Point ";
-  constexpr size_t kRoom = kPrefix.size() + 2 * kLongestRendering + 8;
-  char *const start = V_ChannelRoom(channel, kRoom);
-  if (start == nullptr) return false;
-  std::memcpy(start, kPrefix.data(), kPrefix.size());
-  char *to = renderFixed<precision>(x, start + kPrefix.size());
-  if (to == nullptr) return false;
-  *to++ = ' ';
-  to = renderFixed<precision>(y, to);
-  if (to == nullptr) return false;
-  std::memcpy(to, suffix.data(), suffix.size());
-  to += suffix.size();
-  V_ChannelCommit(channel, static_cast<size_t>(to - start));
-  return true;
-}
+constexpr StatementPlan kPointStatement = PlanStatement(kVokPointFormat);
+constexpr StatementPlan kCommentPointStatement =
+    PlanStatement(kVokCommentPointFormat);
 
 }  // namespace
 
 void V_WritePoint(Channel *channel, double x, double y) {
-  if (!writePointInPlace<3>(channel, x, y, " >\n"))
-    V_Printf(channel, kVokPointFormat, x, y);
+  V_WriteStatement<kPointStatement>(channel, x, y);
 }
 
 void V_WriteCommentPoint(Channel *channel, double x, double y) {
-  if (!writePointInPlace<6>(channel, x, y, ">\n"))
-    V_Printf(channel, kVokCommentPointFormat, x, y);
+  V_WriteStatement<kCommentPointStatement>(channel, x, y);
 }

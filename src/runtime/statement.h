@@ -28,7 +28,43 @@ char *VokRenderFixed(double value, int32_t precision, char *out);
 // The most bytes one rendered number takes.
 constexpr size_t kVokLongestRendering = 21;
 
-enum class Conversion : uint8_t { Int, Short, Fixed2, Fixed3, Fixed6, String };
+// The conversions the printf engine renders itself, byte for byte as the C
+// library does; any other specifier is Other.
+enum class Conversion : uint8_t {
+  Int,     // %d
+  Short,   // %hd
+  Fixed2,  // %.2f
+  Fixed3,  // %.3f
+  Fixed6,  // %f
+  String,  // %s
+  Hex2,    // %02x
+  Other
+};
+
+struct ConversionSpec {
+  Conversion kind = Conversion::Other;
+  size_t length = 0;  // of the specifier behind its '%'
+};
+
+// The conversion whose specifier starts at `at`, behind a '%'.
+constexpr ConversionSpec ParseConversion(const char *at) {
+  const char a = at[0];
+  const char b = a == '\0' ? '\0' : at[1];
+  const char c = b == '\0' ? '\0' : at[2];
+  if (a == 'd') return {Conversion::Int, 1};
+  if (a == 'h' && b == 'd') return {Conversion::Short, 2};
+  if (a == 'f') return {Conversion::Fixed6, 1};
+  if (a == 's') return {Conversion::String, 1};
+  if (a == '.' && b == '2' && c == 'f') return {Conversion::Fixed2, 3};
+  if (a == '.' && b == '3' && c == 'f') return {Conversion::Fixed3, 3};
+  if (a == '0' && b == '2' && c == 'x') return {Conversion::Hex2, 3};
+  return {};
+}
+
+// The decimals of a fixed-point conversion.
+constexpr int32_t FixedPrecision(Conversion kind) {
+  return kind == Conversion::Fixed2 ? 2 : kind == Conversion::Fixed3 ? 3 : 6;
+}
 
 constexpr size_t kMostConversions = 6;
 // The most bytes of a %s written in place; a longer string goes through
@@ -52,40 +88,24 @@ constexpr StatementPlan PlanStatement(const char *format) {
   StatementPlan plan;
   plan.format = format;
   size_t at = 0, runStart = 0;
-  auto conversion = [&](Conversion kind, size_t length) {
-    if (plan.count == kMostConversions)
-      throw std::logic_error("too many conversions");
-    plan.runAt[plan.count] = runStart;
-    plan.runLength[plan.count] = at - runStart;
-    plan.room += at - runStart;
-    plan.room += kind == Conversion::String ? kStatementStringRoom
-                                            : kVokLongestRendering;
-    plan.conversions[plan.count++] = kind;
-    at += length;
-    runStart = at;
-  };
   while (format[at] != '\0') {
     if (format[at] != '%') {
       ++at;
       continue;
     }
-    const char a = format[at + 1];
-    const char b = a == '\0' ? '\0' : format[at + 2];
-    const char c = b == '\0' ? '\0' : format[at + 3];
-    if (a == 'd')
-      conversion(Conversion::Int, 2);
-    else if (a == 'h' && b == 'd')
-      conversion(Conversion::Short, 3);
-    else if (a == 'f')
-      conversion(Conversion::Fixed6, 2);
-    else if (a == 's')
-      conversion(Conversion::String, 2);
-    else if (a == '.' && b == '2' && c == 'f')
-      conversion(Conversion::Fixed2, 4);
-    else if (a == '.' && b == '3' && c == 'f')
-      conversion(Conversion::Fixed3, 4);
-    else
+    const ConversionSpec spec = ParseConversion(format + at + 1);
+    if (spec.kind == Conversion::Other || spec.kind == Conversion::Hex2)
       throw std::logic_error("a conversion V_WriteStatement does not render");
+    if (plan.count == kMostConversions)
+      throw std::logic_error("too many conversions");
+    plan.runAt[plan.count] = runStart;
+    plan.runLength[plan.count] = at - runStart;
+    plan.room += at - runStart;
+    plan.room += spec.kind == Conversion::String ? kStatementStringRoom
+                                                 : kVokLongestRendering;
+    plan.conversions[plan.count++] = spec.kind;
+    at += 1 + spec.length;
+    runStart = at;
   }
   plan.runAt[plan.count] = runStart;
   plan.runLength[plan.count] = at - runStart;
@@ -118,10 +138,7 @@ char *render(char *to, double value) {
                     kind == Conversion::Fixed6,
                 "%.2f, %.3f and %f take a double");
   to = putRun<Plan, I>(to);
-  constexpr int32_t precision = kind == Conversion::Fixed2   ? 2
-                                : kind == Conversion::Fixed3 ? 3
-                                                             : 6;
-  return VokRenderFixed(value, precision, to);
+  return VokRenderFixed(value, FixedPrecision(kind), to);
 }
 
 template <const StatementPlan &Plan, size_t I>
