@@ -1,8 +1,6 @@
-// Under -full, the clip. Every kind of object is converted in this process
-// inside, outside and across a rectangular clip and a complex one, and the
-// document read back: inside it is written as without a clip, outside not
-// at all, across only within the clip. The geometry helpers are held to
-// their flatness, their rounding and the pieces they give back.
+// The clip under -full: every kind of object inside, outside and across a
+// rectangular and a complex clip; the geometry helpers' flatness, rounding
+// and pieces.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,18 +38,16 @@ std::string ClipRect(int top, int left, int bottom, int right) {
   return Hex("0001 000A") + RectBytes(top, left, bottom, right);
 }
 
-// An L: the column x 0..60 from y 0 to 100 and the band y 50..100 across
-// the frame.
+// An L: the column x 0..60 and the band y 50..100 across the frame.
 const std::string kClipL =
     Hex("0001 0024 0000 0000 0064 00C8"
         "0000 0000 003C 7FFF  0032 003C 00C8 7FFF  0064 0000 00C8 7FFF  7FFF");
-// The frame with a notch at x 195..200 over y 0..50: it holds every object
-// below, though no one of its rectangles does.
+// The frame notched at x 195..200, y 0..50: it holds every object, none
+// of its rectangles does.
 const std::string kClipNotched =
     Hex("0001 0024 0000 0000 0064 00C8"
         "0000 0000 00C3 7FFF  0032 00C3 00C8 7FFF  0064 0000 00C8 7FFF  7FFF");
-// Two small squares in the corner no object reaches, x 192..196 over
-// y 92..96 and x 196..200 over y 96..100.
+// Two 4 x 4 squares in the corner (192, 92) no object reaches.
 const std::string kClipCorner =
     Hex("0001 0024 005C 00C0 0064 00C8"
         "005C 00C0 00C4 7FFF  0060 00C0 00C8 7FFF  0064 00C4 00C8 7FFF  7FFF");
@@ -76,8 +72,7 @@ struct Point {
   double x, y;
 };
 
-// Every place a document's objects reach: points, origins, and the corners
-// of boxes.
+// Every place a document's objects reach: points, origins, box corners.
 std::vector<Point> Places(const std::string &document) {
   std::vector<Point> places;
   std::istringstream lines(document);
@@ -98,8 +93,7 @@ std::vector<Point> Places(const std::string &document) {
   return places;
 }
 
-// One object of every kind the shape, line, polygon and region writers
-// make, each over x 10..190 and y 10..90 of the 200 x 100 frame.
+// One object of every kind, each over x 10..190, y 10..90 of the frame.
 struct Kind {
   const char *name;
   std::string opcodes;
@@ -158,19 +152,17 @@ TEST(Clip, EveryKindInsideOutsideAndAcross) {
     SCOPED_TRACE(kind.name);
     const std::string plain = Convert(PictV2(kind.opcodes));
     ASSERT_GE(Objects(plain), 1);
-    // Wholly inside: as without a clip, also where the clip is a union of
-    // rectangles none of which holds the object.
+    // Wholly inside (touching the edges too): as without a clip.
     EXPECT_EQ(
         Convert(PictV2(ClipRect(-1000, -1000, 1000, 1000) + kind.opcodes)),
         plain);
     EXPECT_EQ(Convert(PictV2(kClipNotched + kind.opcodes)), plain);
-    // Touching the clip's edges is inside.
     EXPECT_EQ(Convert(PictV2(ClipRect(10, 10, 91, 191) + kind.opcodes)), plain);
     // Wholly outside: not written.
     EXPECT_EQ(Convert(PictV2(ClipRect(92, 192, 100, 200) + kind.opcodes)),
               empty);
     EXPECT_EQ(Convert(PictV2(kClipCorner + kind.opcodes)), empty);
-    // Across a rectangle: only what lies inside it.
+    // Across a rectangle or the L: only what lies inside it.
     const std::string rect =
         Convert(PictV2(ClipRect(0, 80, 60, 200) + kind.opcodes));
     EXPECT_EQ(Statements(rect), kind.acrossTopRight);
@@ -178,7 +170,6 @@ TEST(Clip, EveryKindInsideOutsideAndAcross) {
       EXPECT_TRUE(p.x >= 80 && p.x <= 200 && p.y >= 0 && p.y <= 60)
           << p.x << " " << p.y;
     }
-    // Across the L: only what lies inside it.
     const std::string l = Convert(PictV2(kClipL + kind.opcodes));
     EXPECT_GE(Objects(l), 1);
     EXPECT_NE(l, plain);
@@ -187,14 +178,12 @@ TEST(Clip, EveryKindInsideOutsideAndAcross) {
   }
 }
 
-// The clip is placed as the objects are: an origin set after it moves it
-// with the objects drawn from then on.
+// An origin set after the clip moves it with the objects drawn from then on.
 TEST(Clip, MovesWithTheOrigin) {
   const std::string rect = Hex("0031") + RectBytes(10, 10, 90, 190);
   const std::string clip = ClipRect(0, 80, 60, 200);
   EXPECT_EQ(Objects(Convert(PictV2(clip + rect))), 1);
-  // Down by 10, then left by 20: the second rectangle and the clip move
-  // together.
+  // Down by 10, then left by 20.
   for (const char *origin : {"000C FFF6 0000", "000C 0000 FFEC"}) {
     SCOPED_TRACE(origin);
     const std::string moved = Convert(PictV2(clip + rect + Hex(origin) + rect));
@@ -210,8 +199,7 @@ TEST(Clip, MovesWithTheOrigin) {
   }
 }
 
-// A hidden object is no member of its group: of a group of two, one left
-// makes no Group statement; the clip changes between the two.
+// A hidden object is no group member: of two, one left makes no Group.
 TEST(Clip, HiddenObjectsAreNoGroupMembers) {
   const std::string two = Hex("00A0 008C 0031") + RectBytes(10, 10, 20, 20) +
                           Hex("0031") + RectBytes(30, 30, 40, 40) +
@@ -228,10 +216,6 @@ TEST(Clip, HiddenObjectsAreNoGroupMembers) {
   EXPECT_EQ(Objects(shown), 1);
   EXPECT_NE(shown.find("<BRect 30.500 30.500"), std::string::npos);
 }
-
-// ---------------------------------------------------------------------------
-// Geometry
-// ---------------------------------------------------------------------------
 
 // The distance from (x, y) to the segment from a to b.
 double ToSegment(double x, double y, const IntPoint &a, const IntPoint &b) {
@@ -250,9 +234,7 @@ double ToPath(double x, double y, const Path &path) {
   return best;
 }
 
-// The flattened curve stays within the flatness of the true one (plus
-// the rounding to thousandths), from a point's radius to a page's and
-// beyond.
+// Flattened curves stay within the flatness (plus rounding), for any radius.
 TEST(ClipGeometry, CurvesStayWithinTheFlatness) {
   constexpr double kRounding = 0.0008;
   for (double radius : {0.5, 3.0, 40.0, 300.0, 5000.0, 30000.0}) {
@@ -287,8 +269,7 @@ TEST(ClipGeometry, CurvesStayWithinTheFlatness) {
   EXPECT_EQ(curve.back(), (IntPoint{400000, 250000}));
 }
 
-// A point that is not cut prints as it did: thousandths rounded as "%.3f"
-// rounds, ties to even.
+// Thousandths round as "%.3f" does, ties to even.
 TEST(ClipGeometry, ThousandthsRoundAsPrintfDoes) {
   for (float value : {0.0625f, 0.1875f, -0.0625f, 1.0005f, 32767.5f, 123.4565f,
                       -0.0004f, 0.3f, 2.0f / 3.0f}) {
@@ -308,8 +289,7 @@ Paths Square(Milli left, Milli top, Milli right, Milli bottom) {
   return {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
 }
 
-// The library returns an open path split where it turns; the pieces that
-// meet are one again, in the path's order or reversed.
+// Open pieces that meet are joined again, in order or reversed.
 TEST(ClipGeometry, OpenPiecesAreJoined) {
   const Path zigzag{{-10, 10}, {50, 10}, {50, 80}, {60, 20},
                     {70, 90},  {90, 30}, {150, 30}};
@@ -332,8 +312,7 @@ TEST(ClipGeometry, OpenPiecesAreJoined) {
   EXPECT_TRUE(inside);
 }
 
-// A part with a hole is cut through the hole until none is left: the
-// pieces cover the ring, none covers the hole.
+// A part with a hole is cut into pieces covering the ring, not the hole.
 TEST(ClipGeometry, PolygonsComeWithoutHoles) {
   // A ring: four rectangles round the hole 40..60 x 40..60.
   Paths ring = Square(0, 0, 100, 40);
@@ -361,10 +340,7 @@ TEST(ClipGeometry, AxisRectangles) {
   Milli l = 0, t = 0, r = 0, b = 0;
   EXPECT_TRUE(
       IsAxisRectangle({{5, 1}, {5, 9}, {2, 9}, {2, 1}}, &l, &t, &r, &b));
-  EXPECT_EQ(l, 2);
-  EXPECT_EQ(t, 1);
-  EXPECT_EQ(r, 5);
-  EXPECT_EQ(b, 9);
+  EXPECT_EQ((std::vector<Milli>{l, t, r, b}), (std::vector<Milli>{2, 1, 5, 9}));
   EXPECT_FALSE(
       IsAxisRectangle({{5, 1}, {5, 9}, {2, 8}, {2, 1}}, &l, &t, &r, &b));
   EXPECT_FALSE(IsAxisRectangle({{5, 1}, {5, 9}, {2, 9}}, &l, &t, &r, &b));

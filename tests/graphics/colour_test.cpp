@@ -1,8 +1,5 @@
-// Unit tests of the -full colours: the nearest ink to a colour, the rule
-// that picks an object's ink from its pattern and the foreground and
-// background colours, and the average colour of pixel patterns. The
-// expected inks come from a floating-point CIELAB computation made apart
-// from the code.
+// The -full colours: nearest inks (expected ones from a CIELAB computation
+// made apart from the code), an object's ink, pixel patterns' averages.
 #include "graphics/colour.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +31,8 @@ std::string Describe(const Rgb &c) {
 }
 
 TEST(Colour, NearestInkIsTheNearestSeparationAndTintInCielab) {
-  // Colour, separation, fill. Greys: each tint of black and some between.
-  // Pure separations are themselves; light colours become light tints of
-  // their hue; dark ones keep a strong hue, else become grey. White ties
-  // every tint of separation 1: the first, solid, wins.
+  // Colour, separation, fill. Light colours become light tints of their
+  // hue; dark ones keep a strong hue, else grey; white ties: solid wins.
   const int cases[][5] = {
       {0, 0, 0, 0, 0},       {26, 26, 26, 0, 1},    {77, 77, 77, 0, 2},
       {128, 128, 128, 0, 3}, {179, 179, 179, 0, 4}, {230, 230, 230, 0, 5},
@@ -100,26 +95,15 @@ TEST(Colour, LabFollowsItsDefinition) {
 }
 
 TEST(Colour, NearestTintFillOfAShare) {
-  // Share in percent times 64, fill number; halfway goes to the denser.
-  const int32_t cases[][2] = {{100 * 64, 0},
-                              {95 * 64, 0},
-                              {95 * 64 - 1, 1},
-                              {80 * 64, 1},
-                              {80 * 64 - 1, 2},
-                              {60 * 64, 2},
-                              {40 * 64, 3},
-                              {20 * 64, 4},
-                              {20 * 64 - 1, 5},
-                              {6 * 64 + 32, 5},
-                              {6 * 64 + 31, 6},
-                              {64, 6},
-                              {0, 6}};
-  for (const auto &c : cases) EXPECT_EQ(NearestTintFill(c[0]), c[1]) << c[0];
+  // Share in percent times 64, then fill number; halfway goes to the denser.
+  const int32_t cases[] = {100 * 64,    0, 95 * 64,     0, 95 * 64 - 1, 1,
+                           80 * 64,     1, 80 * 64 - 1, 2, 60 * 64,     2,
+                           40 * 64,     3, 20 * 64,     4, 20 * 64 - 1, 5,
+                           6 * 64 + 32, 5, 6 * 64 + 31, 6, 64,          6,
+                           0,           6};
+  for (size_t i = 0; i < std::size(cases); i += 2)
+    EXPECT_EQ(NearestTintFill(cases[i]), cases[i + 1]) << cases[i];
 }
-
-// ---------------------------------------------------------------------------
-// The ink of an object from its pattern and colours
-// ---------------------------------------------------------------------------
 
 // Opcodes with their operands, as handlers and bytes.
 struct Step {
@@ -143,8 +127,7 @@ Step DitherPenPattern(const char *hex, int r, int g, int b) {
           U16(2) + Hex(hex) + U16(r << 8) + U16(g << 8) + U16(b << 8)};
 }
 
-// The attributes DumpState writes after the steps, with or without -full,
-// from a fresh drawing state.
+// What DumpState writes after the steps from a fresh state.
 std::string StateAfter(const std::vector<Step> &steps, int penKind,
                        int fillKind, bool full) {
   ResetGraphics();
@@ -176,10 +159,9 @@ TEST(Colour, AnInteriorTakesItsInkFromPatternAndColours) {
   };
   const auto dither =
       DitherPenPattern("AA 55 AA 55 AA 55 AA 55", 255, 182, 193);
-  // The steps, the verb, the ink under -full and the classic one. A pattern
-  // of n 1-bits on red is (64 - n) / 64 red; 32 are not mostly background.
-  // Light pink is 30% red: 40 of 64 0-bits make 18.75%, nearest 10%. Erase
-  // takes the background pattern, white until one is set.
+  // Steps, verb, ink under -full and classic. n 1-bits on red are
+  // (64 - n) / 64 red, 32 not mostly background; erase takes the background
+  // pattern, white until one is set.
   const struct {
     std::vector<Step> steps;
     int fillKind;
@@ -228,12 +210,7 @@ TEST(Colour, AnInteriorTakesItsInkFromPatternAndColours) {
   }
 }
 
-// ---------------------------------------------------------------------------
-// Pixel patterns
-// ---------------------------------------------------------------------------
-
-// The pixel map of a pattern: row bytes with the pixel-map flag, bounds,
-// and the fields up to the colour table handle.
+// A pattern's pixel map: row bytes and flag, bounds, fields to the table.
 std::string PixMap(int rowBytes, int width, int height, int pixelSize,
                    int cmpCount = 1, bool pixMap = true) {
   std::string bytes =
@@ -254,11 +231,9 @@ std::string Table(std::initializer_list<Rgb> colours) {
   return bytes;
 }
 
-// The bytes of a pixel pattern after its type and fallback (pixel map,
-// colour table, rows and pad), the average colour, and that the reader
-// takes exactly the bytes the skip passes over. Packed, a 16-bit row is two
-// bytes a pixel whatever the row bytes say; what packed data leaves out and
-// pixels beyond the row bytes are 0; entries past the table are black.
+// A pixel pattern's bytes after type and fallback, its average, and that
+// the reader takes exactly what the skip passes over. Packed 16-bit rows are
+// 2 bytes a pixel; missing pixels are 0; entries past the table are black.
 TEST(Colour, PixelPatternsAverageTheirPixels) {
   Version = 2;
   const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255},

@@ -1,7 +1,5 @@
-// Unit tests of the drawing state and the pattern and colour conversions,
-// driven through the input and output channels; each test starts from the
-// process-start state. Whatever a whole picture shows is tested end to end;
-// these pin the rules pictures rarely reach.
+// The drawing state's pattern and colour rules pictures rarely reach,
+// through the channels from the process-start state.
 #include "graphics/state.h"
 
 #include <gtest/gtest.h>
@@ -28,20 +26,15 @@ TEST(State, PatternsBecomeFillNumbers) {
     int32_t ink;
   } cases[] = {
       {"00 00 00 00 00 00 00 00", 7},
-      // Shifted copies of reference patterns.
-      {"E1 F0 78 3C 1E 0F 87 C3", 9},  // the second one's rows rolled
+      {"E1 F0 78 3C 1E 0F 87 C3", 9},  // shifted references
       {"66 66 66 66 66 66 66 66", 10},
       {"00 00 FF FF 00 00 FF FF", 11},
-      // Near matches: within 8 bits of a shifted reference.
-      {"80 00 00 00 00 00 00 00", 14},
+      {"80 00 00 00 00 00 00 00", 14},  // within 8 bits of a reference
       {"11 00 44 00 11 00 44 00", 14},
       {"00 FF 00 00 FF FF 00 00", 11},  // 8 bits differ
       {"00 FF 01 00 FF FF 00 00", 3},   // 9 bits differ: a tint of 25 bits
-      // The single anti-diagonal is within 8 bits of both the X and the
-      // next reference; the later one wins.
-      {"01 02 04 08 10 20 40 80", 13},
-      // The edges of the tint bands (60 | 59, 52 | 51, 41 | 6 | 4 set
-      // bits), none near a reference.
+      {"01 02 04 08 10 20 40 80", 13},  // near two: the later wins
+      // Tint band edges (60 | 59, 52 | 51, 41 | 6 | 4 bits), near none.
       {"FF FF FF FF FF FF FF F0", 0},
       {"FF FF FF FF FF FF FF E0", 1},
       {"FF FF FF FF FF FF F0 00", 1},
@@ -67,9 +60,8 @@ TEST(State, PatternsBecomeFillNumbers) {
 }
 
 TEST(State, ColoursBecomeSeparations) {
-  // RGB opcodes keep the high byte of each component and take the nearest
-  // separation (grey 128 is 3 x 127^2 off white, grey 127 off black); both
-  // foreground opcodes set the pen and the fill separation.
+  // RGB keeps each component's high byte; the nearest separation (grey 128
+  // is 3 x 127^2 off white) becomes the pen's and the fill's.
   auto rgb = [](int r, int g, int b) { return U16(r) + U16(g) + U16(b); };
   const struct {
     std::string operand;
@@ -125,10 +117,8 @@ std::string ConvertFull(const std::string &picture) {
   return testchannels::ConvertHere(picture, options);
 }
 
-// The reset forgets what -full keeps across pictures: a picture without an
-// extended header and without a region of its own, behind one that mapped
-// its coordinate space 50 units off and painted a region, sets its origin,
-// frames a rectangle and paints the same region as in a fresh process.
+// The reset forgets the region and the picture space -full keeps: a
+// picture behind one that mapped its space and painted a region is as fresh.
 TEST(State, ResetForgetsTheRegionAndThePictureSpace) {
   const std::string follower =
       PictV1(Hex("0C 0000 0000  30 0000 0000 0010 0010  89"));

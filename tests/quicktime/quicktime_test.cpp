@@ -1,11 +1,6 @@
-// QuickTime images under -full (opcode 0x8200), read back through the
-// previewer: images libavcodec's own encoders made from known pixels come
-// out within each codec's loss, placed and cropped by the matrix and the
-// source rectangle; the stand-in behind a converted image is not drawn; a
-// bad, unknown, cut or oversized image, or missing libraries, give a
-// message each and the conversion goes on from the end of the opcode's
-// length. (Without -full the regression net pins the corpus's images.) The
-// tests that decode are built with QuickTime support only.
+// QuickTime images (0x8200) under -full, read back through the previewer;
+// bad images and missing libraries give a message each and the conversion
+// goes on. The tests that decode need a build with QuickTime support.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -43,8 +38,7 @@ using runfilter::Result;
 using svgimages::Image;
 using testchannels::Count;
 
-// The matrix (a, b, u, c, d, v, tx, ty, w) taking (x, y) to
-// (a x + c y + tx, b x + d y + ty), in 16.16 fixed point; w is 1 (2.30).
+// The matrix taking (x, y) to (a x + c y + tx, b x + d y + ty), 16.16.
 std::string Matrix(double a, double b, double c, double d, double tx,
                    double ty) {
   std::string bytes;
@@ -68,10 +62,7 @@ struct QuickTime {
   int64_t length = -1, matteSize = 0, descriptionSize = -1, dataSize = -1;
 };
 
-// The opcode: its length L and as many bytes of the head (version, matrix,
-// matte size and rectangle, mode, source rectangle, accuracy, mask size),
-// the 86 bytes of the image description, its extensions and the data;
-// padded to a word.
+// The opcode: length, head, 86-byte description, extensions, data, pad.
 std::string Opcode(const QuickTime &q) {
   auto size = [](int64_t stated, size_t actual) {
     return U32(stated < 0 ? int64_t(actual) : stated);
@@ -89,12 +80,10 @@ std::string Opcode(const QuickTime &q) {
   return bytes.size() % 2 ? bytes + '\0' : bytes;
 }
 
-// A rectangle painted after the image: drawn, it shows that the conversion
-// went on from where the opcode's length ends.
+// Drawn after the image: the conversion went on from the opcode's end.
 const std::string kAfter = U16(0x31) + RectBytes(5, 5, 15, 25);
 
-// Converts a version 2 picture without file header holding `opcodes`, with
-// the test messages.
+// Converts a version 2 picture without file header, with test messages.
 Result Convert(const std::string &opcodes,
                std::vector<std::string> args = {"-full"}) {
   args.insert(args.begin(), "-aframe");
@@ -130,9 +119,8 @@ QuickTime Jpeg() {
           picture.substr(at, picture.find("\xFF\xD9", at) + 2 - at)};
 }
 
-// Each bad or oversized image, followed by the rectangle: its message,
-// status 0, no image, the rectangle drawn. Images that reach the decoder
-// are reported by a build without QuickTime support as such.
+// Each bad or oversized image: its message, status 0, no image, the
+// rectangle drawn. Without QuickTime support, decodable ones say so.
 TEST(QuickTime, BadImagesAreReportedAndTheConversionGoesOn) {
   const std::string undecodable =
       kDecodes ? "MSG 1029 jpeg\n" : "MSG 1031 jpeg\n";
@@ -188,9 +176,8 @@ TEST(QuickTime, BadImagesAreReportedAndTheConversionGoesOn) {
   }
 }
 
-// A length beyond what is converted is refused before anything is held:
-// data of 2 GB up to the length's end (data size 0). Its bytes are then
-// skipped, and here the input ends among them.
+// A 2 GB length is refused before anything is held; the input then ends
+// among the bytes skipped.
 TEST(QuickTime, HugeLengthIsRefusedBeforeItsBytesAreRead) {
   QuickTime q = Jpeg();
   q.length = 0x7FFFFFF0;
@@ -211,9 +198,8 @@ std::vector<Image> Images(const Result &converted) {
   return svgimages::Decode(runfilter::Run(converted.out, {}, preview).out);
 }
 
-// The largest difference of a channel's mean over blocks of `side` x `side`
-// pixels between `image` and `want` from (dx, dy) on; with side 1, of a
-// pixel. Error diffusion onto the fixed colour map keeps local means.
+// The largest difference of a channel's mean over side x side blocks from
+// (dx, dy) on: error diffusion onto the fixed colour map keeps local means.
 double Distance(const Image &image, const Image &want, int side, int dx = 0,
                 int dy = 0) {
   double worst = 0;
@@ -229,8 +215,7 @@ double Distance(const Image &image, const Image &want, int side, int dx = 0,
   return worst;
 }
 
-// Encodes `image` (or, for PAL8, `indexes` and `palette` of 0xAARRGGBB)
-// with libavcodec's encoder `name` taking `format`: one packet's bytes.
+// One packet of `image` (for PAL8 `indexes` and `palette`) from encoder `name`.
 std::string Encode(const char *name, AVPixelFormat format, const Image &image,
                    const std::string &indexes = "",
                    const uint32_t *palette = nullptr) {
@@ -278,11 +263,9 @@ std::string Encode(const char *name, AVPixelFormat format, const Image &image,
   return bytes;
 }
 
-// Each encoder libavcodec has for a QuickTime codec, from known pixels:
-// one image of their size at their place, whose block means are within the
-// codec's loss and the fixed map's of theirs. Indexed images keep their
-// colours exactly: a colour table stored in the description (id 0), or the
-// system's standard table (id -1), gives every pixel its index's colour.
+// Each encoder for a QuickTime codec: block means within the codec's loss;
+// indexed images keep their colours exactly from the stored table (id 0),
+// the standard one (id -1) or the greys (depths 33 to 40, from white down).
 TEST(QuickTimeCodecs, EachEncoderRoundTripsWithinItsLoss) {
   const Image pixels = Pixels(48, 32);
   // Some of the standard 256 colours, by index.
@@ -290,9 +273,7 @@ TEST(QuickTimeCodecs, EachEncoderRoundTripsWithinItsLoss) {
       {0, 0xFFFFFF},   {5, 0xFFFF00},   {35, 0xFF0000},  {144, 0x33FFFF},
       {215, 0xEE0000}, {225, 0x00EE00}, {235, 0x0000EE}, {245, 0xEEEEEE},
       {254, 0x111111}, {255, 0x000000}};
-  // The stored table's entry i is (i, 255 - i, 37 i), each the high byte of
-  // a 16-bit component.
-  // Depths 33 to 40 are grey levels, from white down.
+  // The stored table's entry i is (i, 255 - i, 37 i).
   uint32_t stored[256], standard[256] = {}, grey[256];
   std::string table = U32(0) + U16(0) + U16(255);
   for (int i = 0; i < 256; ++i) {
@@ -358,9 +339,8 @@ TEST(QuickTimeCodecs, EachEncoderRoundTripsWithinItsLoss) {
   }
 }
 
-// The destination is the source rectangle mapped by the matrix (the
-// bounding box under rotation, rounded), then the usual scale; a source
-// rectangle inside the image crops it, one outside it is the whole image.
+// The source rectangle mapped by the matrix (bounding box, rounded), then
+// scaled; a source inside the image crops it, one outside is the whole.
 TEST(QuickTimeCodecs, MatrixAndSourceRectanglePlaceAndCrop) {
   const Image pixels = Pixels(16, 8);
   const struct {
@@ -394,10 +374,8 @@ TEST(QuickTimeCodecs, MatrixAndSourceRectanglePlaceAndCrop) {
   }
 }
 
-// The stand-in QuickTime writes behind an image (a bitmap copy, the
-// "decompressor needed" text in lines) is not drawn once the image is
-// converted; the pen and text settings among it still hold. Behind an image
-// that is left out, it is drawn.
+// The stand-in behind a converted image (bitmap, text) is not drawn, its
+// pen and text settings hold; behind an image left out, it is drawn.
 TEST(QuickTimeCodecs, TheStandInOfAConvertedImageIsNotDrawn) {
   const std::string bitmap = U16(0x98) + U16(2) + RectBytes(0, 0, 2, 16) +
                              RectBytes(0, 0, 2, 16) + RectBytes(0, 0, 8, 64) +
@@ -420,9 +398,8 @@ TEST(QuickTimeCodecs, TheStandInOfAConvertedImageIsNotDrawn) {
   EXPECT_EQ(Count(leftOut.out, "<TextLine"), 2);
 }
 
-// The libraries missing: each image gets the message naming the first
-// library that can't be loaded, and the conversion goes on; found again,
-// they decode. The names are the major versions of the build's headers.
+// Missing libraries: each image names the first that can't be loaded;
+// found again, they decode. Names carry the headers' major versions.
 TEST(QuickTimeLibraries, MissingLibrariesAreReportedForEachImage) {
   const std::string names[] = {
       "libavutil.so." + std::to_string(LIBAVUTIL_VERSION_MAJOR),
