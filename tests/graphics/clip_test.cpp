@@ -289,29 +289,6 @@ Paths Square(Milli left, Milli top, Milli right, Milli bottom) {
   return {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
 }
 
-// Open pieces that meet are joined again, in order or reversed.
-TEST(ClipGeometry, OpenPiecesAreJoined) {
-  const Path zigzag{{-10, 10}, {50, 10}, {50, 80}, {60, 20},
-                    {70, 90},  {90, 30}, {150, 30}};
-  Paths pieces;
-  ASSERT_TRUE(IntersectOpen(zigzag, Square(0, 0, 100, 100), &pieces));
-  ASSERT_EQ(pieces.size(), 1u);
-  Path expected{{0, 10},  {50, 10}, {50, 80}, {60, 20},
-                {70, 90}, {90, 30}, {100, 30}};
-  if (pieces[0].front() != expected.front())
-    std::reverse(expected.begin(), expected.end());
-  EXPECT_EQ(pieces[0], expected);
-  // Out and in again: two pieces.
-  const Path out{{10, 10}, {200, 50}, {10, 90}};
-  ASSERT_TRUE(IntersectOpen(out, Square(0, 0, 100, 100), &pieces));
-  EXPECT_EQ(pieces.size(), 2u);
-  bool inside = true;
-  ASSERT_TRUE(OpenInside(out, Square(0, 0, 100, 100), &inside));
-  EXPECT_FALSE(inside);
-  ASSERT_TRUE(OpenInside(zigzag, Square(-20, -20, 160, 100), &inside));
-  EXPECT_TRUE(inside);
-}
-
 // A part with a hole is cut into pieces covering the ring, not the hole.
 TEST(ClipGeometry, PolygonsComeWithoutHoles) {
   // A ring: four rectangles round the hole 40..60 x 40..60.
