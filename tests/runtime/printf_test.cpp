@@ -104,13 +104,12 @@ class ChannelText {
     V_Printf(&channel_, format, values...);
     expect(library);
   }
-  void Point(double x, double y) {
-    V_WritePoint(&channel_, x, y);
-    expect(kVokPointFormat, x, y);
-  }
-  void CommentPoint(double x, double y) {
-    V_WriteCommentPoint(&channel_, x, y);
-    expect(kVokCommentPointFormat, x, y);
+  void Point(double x, double y, bool comment) {
+    (comment ? V_WriteCommentPoint : V_WritePoint)(&channel_, x, y);
+    char library[512];
+    std::snprintf(library, sizeof library,
+                  comment ? kVokCommentPointFormat : kVokPointFormat, x, y);
+    expect(library);
   }
   // A planned statement, beside the C library's text of its format.
   template <const StatementPlan &Plan, typename... T>
@@ -136,11 +135,6 @@ class ChannelText {
   }
 
  private:
-  void expect(const char *format, double x, double y) {
-    char library[512];
-    std::snprintf(library, sizeof library, format, x, y);
-    expect(library);
-  }
   void expect(const char *library) {
     expected_ += library;
     if (expected_.size() > 200000) Check();
@@ -187,11 +181,11 @@ void CompareFixed(double value, bool micros = false) {
     channelText->Statement<kFixedStatement>(v, v, micros ? v : v / 3);
     if (micros) {
       Compare("<%f %f>", v, v / 3);
-      channelText->CommentPoint(v, value);
+      channelText->Point(v, value, true);
     } else {
       Compare("%.3f", v);
       Compare("%.2f", v);
-      channelText->Point(v, value);
+      channelText->Point(v, value, false);
     }
   }
 }
