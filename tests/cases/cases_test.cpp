@@ -1,32 +1,20 @@
-// The table-driven end-to-end runner: every case in tests/cases/*.case is a
-// picture written as annotated bytes, run through the built filter (with the
-// test messages beside it), and its exit status, messages and whole document
-// compared. The document is the golden file <file>/<case>.tov; a case
-// without one must write nothing.
-//
+// End-to-end cases: each case in tests/cases/*.case is a picture as annotated
+// bytes, run through the built filter with the test messages; its status,
+// messages and document (golden <file>/<case>.tov; none: writes nothing) are
+// compared.
 //   = NAME KIND [noheader] [frame T L B R] [stdin|both] [fonts] [prefixes]
 //     [classic] [ARG...]
-//   status N          exit status (default 0)
-//   err TEXT          one line of standard error, in order (default none)
-//   HEX ...           the opcodes: hex digits in groups, XX*N for N bytes XX,
-//                     (HEX ...)*N for N copies of a group, "text" for its
-//                     bytes; "#" starts a comment
-//   | TEXT            one line of a TOV document, for KIND tov
-//
-// KIND v1 or v2 wraps the opcodes in a picture of that version: the 512-byte
-// file header (unless noheader), the frame (default 0 0 100 200), the version
-// opcode (v2: and the header opcode) and the end opcode; raw takes them as
-// they are; tov is a document for tovpreview, whose golden is <case>.svg.
-// stdin feeds the picture through a pipe; both runs it from a file
-// and from a pipe, with the same result. fonts puts kFonts in pictfonts.cfg.
-// prefixes also runs every prefix of the picture: each ends with message 1007
-// (nothing) or 1008 (cut short), never a signal, and writes a prefix of the
-// whole document. classic adds the case NAMEClassic: the same without -full.
-//
-// With PICTTOTOV_UPDATE_GOLDENS=1 in the environment, a case whose status and
-// messages are as stated writes its document as its golden (or removes the
-// golden when it writes nothing) before comparing: `PICTTOTOV_UPDATE_GOLDENS=1
-// ctest --preset dev -R Cases`, then review the change with git diff.
+//   status N / err TEXT   exit status (default 0) / a line of standard error
+//   HEX ...   hex digits, XX*N for N bytes XX, (HEX ...)*N for N copies,
+//             "text" for its bytes, "#" a comment; | TEXT a line of a TOV
+// KIND v1/v2 wraps the opcodes in a picture (512-byte header unless noheader,
+// frame default 0 0 100 200, version opcode(s), end opcode); raw takes them
+// as they are; tov is a tovpreview document, golden <case>.svg. stdin: via a
+// pipe; both: file and pipe alike. fonts: kFonts in pictfonts.cfg. prefixes:
+// every prefix ends with message 1007 or 1008 and writes a prefix of the
+// document. classic adds NAMEClassic, the same without -full.
+// PICTTOTOV_UPDATE_GOLDENS=1 rewrites the golden of a case whose status and
+// messages are as stated (review with git diff).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,8 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using runfilter::Options;
 
-// Font 3 is Helvetica, its "a" is written in Symbol and its A5 as B7; font
-// 20 is Courier New; font 0 and every other font have no family.
+// Font 3 Helvetica (its "a" in Symbol, A5 as B7), 20 Courier New, others none.
 const char kFonts[] =
     "# fonts of the test pictures\n"
     "3 \"Helvetica\"\n"
@@ -195,8 +182,7 @@ TEST_P(Cases, Converts) {
         dir, pipe ? Options::Input::kStdin : Options::Input::kFile);
     if (c.kind == "tov") options.binary = options.argv0 = TOVPREVIEW_BINARY;
     runfilter::Result result = runfilter::Run(picture, c.args, options);
-    // A document of nothing is recorded as no golden; a second input way
-    // is compared with the first.
+    // No document: no golden; a second input way is compared with the first.
     if (update && result.status == c.status && result.err == c.err) {
       fs::remove(c.golden());
       if (!result.out.empty()) {
@@ -226,8 +212,7 @@ INSTANTIATE_TEST_SUITE_P(All, Cases, testing::ValuesIn(LoadCases()),
                            return info.param.file + "_" + info.param.name;
                          });
 
-// Every golden document belongs to a case, so a misnamed one can't be
-// silently replaced by "writes nothing".
+// Every golden has its case: a misnamed one cannot pass as "writes nothing".
 TEST(CaseFiles, EveryGoldenHasItsCase) {
   std::set<fs::path> used;
   for (const Case &c : LoadCases()) used.insert(c.golden());

@@ -1,8 +1,5 @@
-// The command line: the helpers called directly (the program name, opening
-// files, the filter directory, the message function), then the built
-// filter's options, file names, messages and exit statuses. A test message
-// file beside the program name makes every message read "MSG <number>" with
-// its arguments.
+// The command line: its helpers called directly, and the built filter's
+// options, names, messages ("MSG <number>" from the test file) and statuses.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -33,14 +30,12 @@ const std::string kPicture = pictbytes::PictV1("");
 const std::string kDocument = runfilter::ReadFile(
     PICTTOTOV_SOURCE_DIR "/tests/cases/skeleton/EmptyV1.tov");
 
-// The filter started as <dir>/picttotov, with the test messages beside it
-// and <dir> as its working directory, which holds the picture in.pict.
+// The filter as <dir>/picttotov with the test messages, in <dir> with in.pict.
 class CommandLine : public ::testing::Test {
  protected:
   void SetUp() override { dir_.Write("in.pict", kPicture); }
 
-  // Runs with `args` and checks the whole result. Piped input is the empty
-  // test picture; otherwise standard input is empty.
+  // Runs with `args` and checks the whole result; piped input is kPicture.
   void Expect(const Args &args, int status, const std::string &err,
               const std::string &out,
               Options::Input input = Options::Input::kNone) {
@@ -63,8 +58,7 @@ TEST_F(CommandLine, VersionHelpAndUnknownOptions) {
     Expect({word, "in.pict"}, 1, "MSG 1022 " + word + "\n" + kUsage, "");
 }
 
-// A scale is digits and points only, within (0, 10000); otherwise, or when
-// it is missing, message 1000.
+// A scale is digits and points within (0, 10000); else message 1000.
 TEST_F(CommandLine, ScaleOption) {
   const auto kStdin = Options::Input::kStdin;
   for (const char *scale : {"0", "10000", "-2", "+1", " 1", "\xB2", ""})
@@ -78,20 +72,17 @@ TEST_F(CommandLine, ScaleOption) {
   Expect({"-s", "2", "in.pict"}, 0, "", kDocument);
 }
 
-// No names (standard input to standard output) and one name (to standard
-// output) are how every whole run converts.
+// No names and one name are how every whole run converts.
 TEST_F(CommandLine, InputAndOutputNames) {
   // Two names: to the output file, replacing what it held.
   dir_.Write("out.tov", std::string(5000, 'x'));
   Expect({"in.pict", "out.tov"}, 0, "", "");
   EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/out.tov"), kDocument);
-  // Options after a name are names: -l is the output file. An empty output
-  // name is standard output.
+  // Options after a name are names; an empty output name is standard output.
   Expect({"in.pict", "-l"}, 0, "", "");
   EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/-l"), kDocument);
   Expect({"in.pict", ""}, 0, "", kDocument);
-  // Three names: the usage text alone. The same file twice: refused before
-  // the output is truncated.
+  // Three names: the usage. The same file twice: refused, nothing truncated.
   Expect({"in.pict", "a", "b"}, 1, kUsage, "");
   Expect({"in.pict", "./in.pict"}, 1, "MSG 1010\n", "");
   EXPECT_EQ(runfilter::ReadFile(dir_.path() + "/in.pict"), kPicture);
@@ -103,20 +94,17 @@ TEST_F(CommandLine, InputAndOutputNames) {
 }
 
 TEST(Cmdline, BasenameKeepsATrailingSlash) {
-  // The tail behind the last "/" that has something after it (plain paths
-  // show in the runs' messages); main passes "" for a missing name.
+  // The tail behind the last "/" with something after it.
   const std::pair<const char *, const char *> paths[] = {
       {"a/b/", "b/"}, {"/", "/"}, {"a//", "/"}, {"", ""}};
   for (const auto &[path, tail] : paths)
     EXPECT_STREQ(driver::basename(path), tail) << path;
 }
 
-// The path it gives, and its failure without QZHOME, show in the font
-// file's search; here, the exact fit and the bytes around the buffer.
+// The exact fit, and the bytes around the buffer stay.
 TEST(Cmdline, QzInitDirFitsOrFails) {
   setenv("QZHOME", "/opt/qz", 1);
-  // 7 + 17 bytes with the terminator fit 24 exactly; guard bytes around
-  // smaller buffers stay untouched.
+  // 7 + 17 bytes with the terminator fit 24 exactly.
   for (int size : {1, 7, 8, 23, 24}) {
     char guarded[40];
     std::fill(guarded, guarded + sizeof guarded, '#');
@@ -126,8 +114,7 @@ TEST(Cmdline, QzInitDirFitsOrFails) {
   }
 }
 
-// One terminal as input and output is refused, which the filter's runs
-// can't reach; read into a file, it's fine.
+// One terminal as input and output is refused; into a file it's fine.
 TEST(Cmdline, OneTerminalAsInputAndOutput) {
   int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);

@@ -1,7 +1,5 @@
-// The facet writer: the text encoding with its look-ahead, line lengths and
-// hexadecimal stretches, and a facet cut short by a failing output; the row
-// buffers, kept for a run and freed by ResetImage. (The facets of every kind
-// of image are pinned by the image and full cases.)
+// The facet writer's encoding, line lengths and failing output; the row
+// buffers freed by ResetImage. (Every kind of image: the image, full cases.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -34,8 +32,7 @@ TEST(Facet, TextEncoding) {
       // A line feed byte ends its line as \n; nothing more at the flush.
       {"abcdefgh\n", "&abcdefgh\\n\n"},
       {"abc\ndefghij", "&abc\\n\n&defghij\n"},
-      // A stretch opens at a non-text byte and closes only once the byte
-      // to write and the 7 after it are text.
+      // A stretch opens at a non-text byte, closes before 8 text bytes.
       {"A\x01"
        "BCDEF\x02GHIJKLMNOP",
        "&A\\x01424344454602\\xGHIJKLMNOP\n"},
@@ -46,16 +43,13 @@ TEST(Facet, TextEncoding) {
       {"\x01"
        "ABCDEFGH\x02IJKLMNOP",
        "&\\x01\\xABCDEFGH\\x02\\xIJKLMNOP\n"},
-      // A carriage return and DEL are written in hexadecimal; a stretch
-      // still open at the end is closed.
+      // CR and DEL are hexadecimal; a stretch open at the end is closed.
       {"abcdefgh\r\x7F", "&abcdefgh\\x0D7F\\x\n"},
-      // Lines are broken once they hold more than 79 characters: 80
-      // plain characters, or 81 when a doubled backslash ends them.
+      // Lines break past 79 characters: 80, or 81 ending in "\\".
       {std::string(85, 'b'), "&" + std::string(80, 'b') + "\n&bbbbb\n"},
       {a79 + "\\c", "&" + a79 + "\\\\\n&c\n"},
       {a79.substr(1) + "\\c", "&" + a79.substr(1) + "\\\\\n&c\n"},
-      // A hexadecimal pair at column 79 still fits; the marker behind it
-      // starts the next line.
+      // A hex pair at column 79 fits; the marker behind starts a new line.
       {"a" + x39 + "zzzzzzzzz",
        "&a\\x" + std::string(78, '0') + "\n&\\xzzzzzzzzz\n"},
       // The closing \x of the flush takes no line check: 83 characters.
@@ -64,8 +58,7 @@ TEST(Facet, TextEncoding) {
   for (const auto &c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
 }
 
-// The text encoding of `bytes` by the encoder's general path alone: every
-// byte written as the oldest of the window, one at a time.
+// The encoding by the general path alone, one byte at a time.
 std::string EncodeByteByByte(const std::string &bytes) {
   Channels channels("");
   LookaheadBuffer encoder;
@@ -86,11 +79,8 @@ std::string EncodeByteByByte(const std::string &bytes) {
   return channels.Output();
 }
 
-// Long data of stretches of text, noise, backslashes and line feeds, over
-// many blocks of the store: fed at once, byte by byte or in pieces of 13 it
-// gives the same text as the general path alone, and every line holds at
-// most 81 characters after its '&' (a line ended by an encoded line feed
-// ends in "\n").
+// Long mixed data over many blocks: whole, byte by byte or in pieces of 13
+// as the general path gives it; lines of at most 81 characters after '&'.
 TEST(Facet, LongDataWholeOrInPieces) {
   const std::string alphabets[] = {"abcdefghijklmnopqrstuvwxyz", "", "\\qq",
                                    "\n !#09AZaz{~"};
@@ -116,8 +106,7 @@ TEST(Facet, LongDataWholeOrInPieces) {
   EXPECT_GT(lines, 500u);
 }
 
-// An output that takes no byte: the facet ends without its closing line,
-// the rest of the rows are still read, and the image is reported.
+// A failing output: the rows are still read, the image is reported.
 TEST(Facet, WriteFailure) {
   ASSERT_TRUE(srefixture::Load());
   Version = 2;
@@ -141,8 +130,7 @@ TEST(Facet, WriteFailure) {
   std::fclose(full.stream);
 }
 
-// The messages of one image opcode's conversion; the opcode behind it is
-// read where it stands.
+// The messages of one image opcode; the opcode behind is read in place.
 std::string ImageMessages(const std::string &bytes, void (*convert)()) {
   Channels channels(bytes + Hex("0099"));
   testing::internal::CaptureStderr();
@@ -154,23 +142,18 @@ std::string ImageMessages(const std::string &bytes, void (*convert)()) {
   return messages;
 }
 
-// The direct-colour writer grows no buffer for packed rows before its first
-// one, and a first packed row of no bytes finds none: the image is reported
-// as incomplete. A buffer an earlier image of the run grew takes it; after
-// ResetImage, as in a new process, there is none again.
+// A first packed row of no bytes finds no buffer (incomplete image); one an
+// earlier image of the run grew takes it, until ResetImage.
 TEST(Image, RowBuffersLastForARunAndResetFreesThem) {
   ASSERT_TRUE(srefixture::Load());
   Version = 2;
-  // 0x9A: base address, row bytes, bounds of 1 row of 3 pixels, a 32-bit
-  // pixel map of packed planes; source, destination and mode; a row whose
-  // byte count is 0, and the pad byte.
+  // 0x9A: 1 row of 3 32-bit pixels in packed planes, its byte count 0, pad.
   const std::string direct =
       Hex("000000FF 800C") + RectBytes(0, 0, 1, 3) +
       Hex("0000 0000 00000000 00480000 00480000 0010 0020 0003 0008") +
       std::string(12, '\0') + RectBytes(0, 0, 1, 3) + RectBytes(0, 0, 1, 3) +
       Hex("0000 00 00");
-  // 0x90: a bitmap of one packed row of 8 bytes, 3 of them given, and the
-  // pad byte.
+  // 0x90: one packed row of 8 bytes, 3 of them given, and the pad byte.
   const std::string bitmap = Hex("0008") + RectBytes(0, 0, 1, 64) +
                              RectBytes(0, 0, 1, 64) + RectBytes(0, 0, 1, 64) +
                              Hex("0000 02 FE00 00");

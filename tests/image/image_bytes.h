@@ -14,8 +14,7 @@ namespace imagebytes {
 
 using pictbytes::U32;
 
-// The eight-word raster header of a facet: run-length encoded (type 2),
-// with a colour map of 3 x 256 bytes at depth 8.
+// A facet's raster header: type 2, colour map of 3 x 256 bytes at depth 8.
 inline std::string RasterHeader(uint32_t width, uint32_t height,
                                 uint32_t depth) {
   bool map = depth == 8;
@@ -23,8 +22,7 @@ inline std::string RasterHeader(uint32_t width, uint32_t height,
          U32(2) + U32(map ? 2 : 0) + U32(map ? 768 : 0);
 }
 
-// The text encoding of `bytes`, fed in pieces of `piece` bytes (all at
-// once by default) and flushed as a facet does.
+// The encoding of `bytes` fed in pieces of `piece` bytes, flushed as a facet.
 inline std::string Encode(const std::string &bytes,
                           size_t piece = std::string::npos) {
   testchannels::Channels channels("");

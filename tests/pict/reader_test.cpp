@@ -1,7 +1,5 @@
-// Reading the picture (values and rectangles are pinned by the cases):
-// opcodes and word alignment, the decoding of values already in memory, the
-// operand structures that are skipped (image data is padded in version 2 only),
-// and the end of the input.
+// The reader: opcodes and word alignment, fixed values, skipped structures
+// and the end of the input (values and rectangles are pinned by the cases).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -34,11 +32,9 @@ TEST(Reader, GetFixed) {
   for (const auto &f : fixed) EXPECT_EQ(GetFixed(f.bytes), f.value);
 }
 
-// From a file the reader steps over an alignment byte; from a pipe it
-// reads and drops it. Either way the byte doesn't count. A peeked opcode is
-// delivered once more, except a NOP. Each round takes an even number of
-// bytes, so the next starts aligned. The input is a stream assigned to the
-// channel, or one attached to it as the filter's is.
+// An alignment byte is stepped over in a file, read in a pipe, and not
+// counted; a peeked opcode but a NOP is delivered again. Assigned and
+// attached streams alike.
 TEST(Reader, Version2OpcodesStartAtEvenPositionsOfFilesAndPipes) {
   Version = 2;
   const std::string bytes = Hex("AA 77 00A1 0000 0038 55 66 00FF");
@@ -77,11 +73,8 @@ TEST(Reader, Version2OpcodesStartAtEvenPositionsOfFilesAndPipes) {
   }
 }
 
-// The end of the input around an alignment byte, with the filter's attached
-// input: on a file the byte is stepped over, so an input that held only
-// that byte is as empty as one that held nothing (message 1007); on a pipe
-// it is taken, so what follows is cut short (1008). Positions count from
-// the file's start, where the input stood when the run began.
+// The end around an alignment byte: a file of only that byte is empty
+// (1007), a pipe's is cut short (1008); positions count from the file's start.
 TEST(Reader, WordAlignmentAtTheEndOfTheInput) {
   ASSERT_TRUE(srefixture::Load());
   Version = 2;
@@ -136,13 +129,10 @@ std::string ColorTable(int n) {
 
 const std::string kCopyRects(18, '\0');
 
-// The structures of the skipping opcode handlers are checked through the
-// handlers; here, regions too small for their own size word (only the word
-// goes) or beyond 32 KB (the size is unsigned), and the pixel patterns.
+// Regions smaller than their size word or over 32 KB, and pixel patterns.
 TEST(Skip, EdgeSizesAndPixelPatterns) {
   Version = 1;
-  // Type 1 pattern: pattern, pixel map of 2 rows of 2 bytes, colour table,
-  // image.
+  // Type 1: pattern, pixel map of 2 rows of 2 bytes, colour table, image.
   const std::string pattern = U16(1) + std::string(8, '\0') +
                               MapHeader(2, 2, true) + ColorTable(0) +
                               std::string(4, '\0');
@@ -160,9 +150,7 @@ TEST(Skip, EdgeSizesAndPixelPatterns) {
         << "kind " << c.kind << ", " << c.bytes.size() << " bytes";
 }
 
-// Unpacked rows, and packed rows with byte and word counts; the image data
-// is padded to an even length in version 2. The image opcodes check an odd
-// unpacked image and a mask region.
+// Unpacked rows, packed rows with byte and word counts; the pad of version 2.
 TEST(Skip, ImageRowsAndThePadOfVersion2) {
   for (int version : {1, 2}) {
     Version = version;
@@ -170,8 +158,7 @@ TEST(Skip, ImageRowsAndThePadOfVersion2) {
     // rowBytes 7, 4 rows: 28 bytes, not packed.
     std::string plain = MapHeader(7, 4, false) + kCopyRects;
     EXPECT_EQ(Skipped(2, 0, plain + std::string(28, '\x22')), 56);
-    // A pixel map (its flag bit isn't part of rowBytes) with a colour table
-    // of 3 entries. rowBytes 8: a 1-byte count per row; 4 + 5 + 6 bytes.
+    // A pixel map, 3 colours; rowBytes 8: 1-byte counts; 4 + 5 + 6 bytes.
     std::string packed = MapHeader(8, 3, true) + ColorTable(2) + kCopyRects +
                          Hex("03 010203 04 01020304 05 0102030405 77");
     EXPECT_EQ(Skipped(2, 0, packed), 10 + 36 + 32 + 18 + 15 + (version - 1));
@@ -182,34 +169,16 @@ TEST(Skip, ImageRowsAndThePadOfVersion2) {
   }
 }
 
-// An empty input or one cut short is checked on whole runs; here, the word
-// alignment meets the end of a pipe, and a length reaches beyond the input.
-TEST(Reader, ReadingBeyondTheInputEndsTheRun) {
+// A length with the top bit set is a length, not a count < 0; a failed write
+// of the document is fatal.
+TEST(Reader, ReadingBeyondTheInputAndFailedWritesEndTheRun) {
   ASSERT_TRUE(srefixture::Load());
-  Version = 2;
-  EXPECT_EXIT(
-      {
-        testchannels::Channels channels("");
-        testchannels::InputStream pipe(testchannels::Source::kPipe, Hex("01"));
-        Channel input;
-        input.stream = pipe.get();
-        inputFP = &input;
-        PictSkip(1);
-        uint16_t opcode = 0;
-        getopcode(&opcode);
-      },
-      ::testing::ExitedWithCode(1), "^MSG 1008\n$");
-  // A 32-bit length with the top bit set is a length, not a count < 0.
   EXPECT_EXIT(
       {
         testchannels::Channels channels(U32(0x80000000) + "abc");
         SkipReservedOpcode(0x8201);
       },
       ::testing::ExitedWithCode(1), "^MSG 1008\n$");
-}
-
-TEST(Reader, WriteBytesFailureIsFatal) {
-  ASSERT_TRUE(srefixture::Load());
   EXPECT_EXIT(
       {
         Channel readOnly;

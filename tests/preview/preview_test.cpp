@@ -1,7 +1,5 @@
-// The previewer run in-process: documents it cannot read (a message naming
-// the line, status 1), text in its family's encoding, and image facets,
-// encoded by the filter's own encoder, read back out of the SVG's PNG pixel
-// for pixel.
+// The previewer in-process: unreadable documents (message with the line),
+// text encodings, and facets read back out of the SVG's PNG pixel for pixel.
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +17,7 @@ namespace {
 
 using imagebytes::RasterHeader;
 
-// Feeds the document in pieces of 3 to 9 bytes, so that tokens straddle
-// the reads, and collects the picture.
+// Feeds the document in pieces of 3 to 9 bytes; collects the picture.
 class Pieces : public tovpreview::Source, public tovpreview::Sink {
  public:
   explicit Pieces(const std::string &text) : text_(text) {}
@@ -51,14 +48,12 @@ Outcome Preview(const std::string &tov) {
   return {status, pieces.svg, message};
 }
 
-// The lines of an image facet, "=QuireImage" to "=EndInset", carrying
-// `bytes` (raster header, colour map, run-length encoded rows).
+// An image facet carrying `bytes` (raster header, colour map, rows).
 std::string Facet(const std::string &bytes) {
   return "=QuireImage\n&%v\n" + imagebytes::Encode(bytes) + "=EndInset\n";
 }
 
-// A frame-contents document of one ImportObject holding `facet`, placed at
-// 10 20 50 25; its facet begins on line 7.
+// One ImportObject holding `facet` (from line 7) at 10 20 50 25.
 std::string Imported(const std::string &facet) {
   return "<Units Upt >\n<ImportObject\n\t<ImportObFile `2.0 internal inset'>\n"
          "\t<Separation 0>\n\t<Fill 15>\n\t<Pen 15>\n" +
@@ -148,8 +143,7 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
   }
 }
 
-// Text is read in its family's encoding: B7 of Symbol is the bullet, not the
-// Macintosh character set's sum sign; Zapf Dingbats has its own; a code
+// Text in its family's encoding (Symbol, Dingbats, else Macintosh); a code
 // without a character is dropped.
 TEST(PreviewText, FamiliesReadInTheirEncodings) {
   const std::string cases[][3] = {
@@ -166,11 +160,9 @@ TEST(PreviewText, FamiliesReadInTheirEncodings) {
   }
 }
 
-// Facets decoded to their pixels, placed at their BRect: an 8-bit image
-// whose colour map holds every byte, in runs (one of 256 bytes, one of 194
-// that spans the two rows, and a run of the escape byte 0x80 itself); a
-// bitmap, ink black and no ink white, its rows padded to 16 bits; an image
-// of no pixels and a facet of another kind draw nothing.
+// Facets at their BRect: an 8-bit image of every colour in runs (256, 194
+// across rows, of the escape 0x80); a bitmap (ink black, rows padded to 16
+// bits); no pixels and another kind of facet draw nothing.
 TEST(PreviewFacet, DecodedToTheirPixelsAtTheirPlace) {
   std::string map, pixels;  // colour i is (i, 255 - i, i)
   for (int plane = 0; plane < 3; ++plane)

@@ -25,9 +25,7 @@ Result run(const std::string &input, const std::vector<std::string> &args,
 const std::string kDocument =
     "<Units Upt >\n<Ellipse\n\t<Fill 0>\n\t<BRect 0 0 10 10>\n>\n";
 
-// Named files in and out; a broken document and a missing file give a
-// message and status 1, an unknown option the usage and status 2. (The
-// cases run it on files and pipes.)
+// Named files; broken document, missing file: status 1; unknown option: 2.
 TEST(PreviewProgram, FilesAndMessages) {
   runfilter::TempDir dir;
   std::string output = dir.path() + "/out.svg";
@@ -52,8 +50,7 @@ TEST(PreviewProgram, FilesAndMessages) {
   EXPECT_EQ(run("", {"-V"}).out, "tovpreview version 5.1\n");
 }
 
-// The input is never overwritten, by its own name or a link to it; a failed
-// run leaves no output file, and an existing one as it was.
+// The input is never overwritten; a failed run leaves outputs as they were.
 TEST(PreviewProgram, KeepsTheInputAndLeavesNoBrokenOutput) {
   runfilter::TempDir dir;
   const std::string in = dir.Write("in.tov", kDocument), link = in + ".lnk";
@@ -80,9 +77,7 @@ TEST(PreviewProgram, KeepsTheInputAndLeavesNoBrokenOutput) {
             4);
 }
 
-// Every corpus conversion, plain and -full, previews; the pictures are
-// well-formed, checked by a real XML parser, xmllint (of libxml2-utils), all
-// at once.
+// Every corpus conversion, plain and -full, previews to SVG xmllint accepts.
 TEST(PreviewProgram, EveryCorpusConversionIsWellFormedSvg) {
   runfilter::TempDir dir;
   std::vector<std::string> svgs = {"--noout"};

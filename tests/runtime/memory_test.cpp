@@ -24,8 +24,7 @@ TEST(Memory, AllocationCopyAndRelease) {
   EXPECT_EQ(V_CopyPtr(nullptr, text, 1), -1);
 }
 
-// Requests above the limit end the process without a word (V_Alloc's: see
-// channel_test.cpp); the size is checked before the pointers.
+// Above the limit the process ends silently; size is checked before pointers.
 TEST(Memory, OversizedRequestsAbortSilently) {
   EXPECT_EXIT(V_Calloc(0x10000u, 0x8000u, 0), testing::KilledBySignal(SIGABRT),
               "^$");

@@ -1,11 +1,6 @@
-// The formatting engine: conversions, '*' expansion, %s buffer growth, %n,
-// the sinks and the limits that keep a hostile format within bounds. The
-// engine renders %d, %hd, %02x, %f, %.2f and %.3f itself: every value must
-// come out byte for byte as the C library writes it, into a string and
-// written in place to a channel, and so must the point statements' own
-// writer. Millions of values are compared: single-precision numbers across
-// their whole range, every exact tie, doubles next to ties, and the values
-// the C library keeps.
+// The formatting engine and its bounds on hostile formats; what it renders
+// itself (%d %hd %02x %f %.2f %.3f, points, planned statements) must match
+// the C library byte for byte, in strings and in place on a channel.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -72,8 +67,7 @@ TEST(Printf, OversizedConversionsAreCutNotOverrun) {
   EXPECT_EQ(Format("%-*d|", 1000000, 1), "1" + std::string(254, ' ') + "|");
   EXPECT_EQ(Format("%.999999999d", 3).size(), 255u);
   EXPECT_EQ(Format("%.3f", DBL_MAX).size(), 255u);
-  // A specifier longer than 63 characters still takes its arguments
-  // (every '*' and the conversion's own), so later conversions line up.
+  // A specifier over 63 characters still takes its arguments ('*' too).
   std::string longConversion = "%" + std::string(70, '0') + "*d|%s";
   EXPECT_EQ(Format(longConversion.c_str(), 3, 9, "tail"), "9|tail");
   const int wide = 1000000000;  // eight of these expand beyond 63 bytes
@@ -94,10 +88,8 @@ TEST(Printf, StringSinkRoomAndTermination) {
 
 int differences = 0;
 
-// Statements written to a channel (over a memory stream) beside the C
-// library's text of them, compared in batches: at the end of each test
-// and whenever the batch is full (so that the stream's end and the
-// channel's blocks are met too).
+// Statements to a channel over a memory stream beside the C library's text,
+// compared in batches (so the channel's blocks are met too).
 class ChannelText {
  public:
   ChannelText() { open(); }
@@ -112,13 +104,12 @@ class ChannelText {
     V_Printf(&channel_, format, values...);
     expect(library);
   }
-  void Point(double x, double y) {
-    V_WritePoint(&channel_, x, y);
-    expect(kVokPointFormat, x, y);
-  }
-  void CommentPoint(double x, double y) {
-    V_WriteCommentPoint(&channel_, x, y);
-    expect(kVokCommentPointFormat, x, y);
+  void Point(double x, double y, bool comment) {
+    (comment ? V_WriteCommentPoint : V_WritePoint)(&channel_, x, y);
+    char library[512];
+    std::snprintf(library, sizeof library,
+                  comment ? kVokCommentPointFormat : kVokPointFormat, x, y);
+    expect(library);
   }
   // A planned statement, beside the C library's text of its format.
   template <const StatementPlan &Plan, typename... T>
@@ -144,11 +135,6 @@ class ChannelText {
   }
 
  private:
-  void expect(const char *format, double x, double y) {
-    char library[512];
-    std::snprintf(library, sizeof library, format, x, y);
-    expect(library);
-  }
   void expect(const char *library) {
     expected_ += library;
     if (expected_.size() > 200000) Check();
@@ -172,9 +158,7 @@ class ChannelText {
 };
 ChannelText *channelText = nullptr;
 
-// Formats the values with the engine, into a string and to a channel, and
-// with the C library; each difference fails the test, the first 20 are
-// reported.
+// The engine (string and channel) against the C library; 20 differences shown.
 template <typename... T>
 void Compare(const char *format, T... values) {
   char ours[512], library[512];
@@ -191,18 +175,17 @@ constexpr StatementPlan kFixedStatement =
 constexpr StatementPlan kIntegerStatement = PlanStatement("<%d|%hd>");
 constexpr StatementPlan kTextStatement = PlanStatement("<%s `%s'>\n");
 
-// Both signs of a value in %.2f and %.3f or, for micros, in %f beside a
-// value of a long mantissa (which the C library renders); and as a point.
+// Both signs in %.2f and %.3f (micros: %f beside a long mantissa); as a point.
 void CompareFixed(double value, bool micros = false) {
   for (double v : {value, -value}) {
     channelText->Statement<kFixedStatement>(v, v, micros ? v : v / 3);
     if (micros) {
       Compare("<%f %f>", v, v / 3);
-      channelText->CommentPoint(v, value);
+      channelText->Point(v, value, true);
     } else {
       Compare("%.3f", v);
       Compare("%.2f", v);
-      channelText->Point(v, value);
+      channelText->Point(v, value, false);
     }
   }
 }
@@ -213,12 +196,9 @@ double FloatFromBits(uint32_t bits) {
   return value;
 }
 
-// Positive single-precision numbers from the smallest subnormal to beyond
-// the renderer's limit (2^40; 2^44 for %f), a dense sample of their bit
-// patterns; the exact ties (odd multiples of 1/16 and 1/8, and of 1/128 for
-// %f, which the C library rounds to the even neighbour), the neighbours of
-// decimal ties, every float after 0.5 and 1000, and the values the C library
-// renders (too large, infinite, not a number).
+// Floats sampled up to beyond the renderer's limit (2^40; %f 2^44), exact ties
+// (odd 1/16, 1/8; 1/128 for %f: to even), neighbours of decimal ties, runs
+// after 0.5 and 1000, and what the C library renders (huge, inf, nan).
 TEST(PrintfLibraryMatch, Fixed) {
   ChannelText channel;
   channelText = &channel;
@@ -249,9 +229,7 @@ TEST(PrintfLibraryMatch, Fixed) {
   channelText = nullptr;
 }
 
-// Integers at the edges of 16 and 32 bits and a pseudo-random sample; whole
-// statements mix plain text, rendered conversions and conversions the C
-// library renders, and the pieces join in order.
+// 16- and 32-bit edges and a random sample; mixed statements join in order.
 TEST(PrintfLibraryMatch, IntegersHexBytesAndStatements) {
   ChannelText channel;
   channelText = &channel;

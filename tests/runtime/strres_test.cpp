@@ -70,9 +70,7 @@ TEST(StringResources, ReaderDecodesTextLines) {
   EXPECT_EQ(Text(6, 256), std::string(255, 'y'));
 }
 
-// Texts anywhere in a file larger than the reader's window, visited out of
-// order and across the window's edges; a file that can't seek (a pipe)
-// gives its index with every text empty.
+// Texts across the reader's window, out of order; a pipe gives empty texts.
 TEST(StringResources, TextsAcrossTheFileAndFromAPipe) {
   std::string body(12000, '.');
   const std::vector<std::pair<int, uint32_t>> index = {
@@ -95,9 +93,8 @@ TEST(StringResources, TextsAcrossTheFileAndFromAPipe) {
 }
 
 TEST(StringResources, MalformedFilesStayInBounds) {
-  // The index runs past the end: its bytes read as 0xFF (number -1, offset
-  // beyond the file), giving empty texts. The one whole entry points into
-  // the unused header words.
+  // An index past the end reads as 0xFF (empty texts); the one whole entry
+  // points into the header.
   ASSERT_TRUE(LoadFile("minus five\n" + std::string(9, '\0') +
                        pictbytes::U32(3) + pictbytes::U16(0xFFFB) +
                        pictbytes::U32(0)));
@@ -122,8 +119,7 @@ TEST(StringResources, Expansion) {
                      "text", 1.5, "unused", 1, static_cast<char *>(nullptr), 4),
             0);
   EXPECT_STREQ(buffer, "-5|ff|FF|text|1.500||50% done||???");
-  // Inserts that do not fit lose their middle (below 6 bytes, their end);
-  // the rest of the text stays.
+  // Inserts that do not fit lose their middle (below 6 bytes, their end).
   EXPECT_EQ(V_SrGetF(5, buffer, 11, "s", "abcdefghijklmnop"), 0);
   EXPECT_STREQ(buffer, "xab...opy");
   EXPECT_EQ(V_SrGetF(4, buffer, 6, "s", "abcdefghijklmnop"), 0);
@@ -132,8 +128,7 @@ TEST(StringResources, Expansion) {
   EXPECT_STREQ(buffer, "LLLLLLL");
 }
 
-// The program path with ".sre" first, then under HOME and under QZHOME the
-// whole path, then its base name.
+// The program path + ".sre", then under HOME and QZHOME: path, base name.
 TEST(StringResources, SearchOrder) {
   runfilter::TempDir dir;
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
@@ -176,8 +171,7 @@ TEST(Sremake, CompiledTextsReadBackExactly) {
   EXPECT_EQ(Text(40), "");
 }
 
-// The built file holds exactly the numbers of the test messages, each text
-// taking as many arguments, all of them %s.
+// The built file holds exactly the test messages, with as many %s each.
 TEST(Sremake, BuiltMessageFileHoldsEveryMessage) {
   std::string sre = PICTTOTOV_SRE;
   ASSERT_EQ(Load(sre.substr(0, sre.size() - 4)), 0);

@@ -1,5 +1,4 @@
-// Points the run's input and output channels at temporary files, for tests
-// that call the reader and the handlers directly.
+// The run's channels on temporary files, for tests calling handlers directly.
 #ifndef PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
 #define PICTTOTOV_TESTS_SUPPORT_CHANNELS_H
 
@@ -15,8 +14,7 @@
 
 namespace testchannels {
 
-// inputFP reads `bytes` from a seekable temporary file; outputFP writes to
-// another one, until the object goes.
+// inputFP reads `bytes` from a temporary file; outputFP writes to another.
 class Channels {
  public:
   explicit Channels(const std::string &bytes) {
@@ -56,13 +54,11 @@ class Channels {
   Channel output_;
 };
 
-// Where an attached channel reads from: a temporary file, a pipe or a
-// memory stream (which has no file descriptor).
+// Where an attached channel reads from (a memory stream has no descriptor).
 enum class Source { kFile, kPipe, kMemory };
 
-// A stream holding `bytes`, for V_ChannelAttach, closed when the object
-// goes. A file's or memory stream's position starts at `start`; a pipe is
-// filled by a child process, so the bytes may exceed the pipe's buffer.
+// A stream holding `bytes`, positioned at `start` but for a pipe, which a
+// child fills (so the bytes may exceed the pipe's buffer).
 class InputStream {
  public:
   InputStream(Source source, const std::string &bytes, long start = 0)
@@ -111,8 +107,7 @@ class InputStream {
   pid_t writer_ = -1;
 };
 
-// The number of bytes `action` takes from `bytes`. Spare bytes follow so
-// that taking too much shows; writing anything is a failure.
+// The bytes `action` takes from `bytes` (spare ones follow); it writes none.
 template <typename Action>
 long Consumed(const std::string &bytes, Action action) {
   Channels channels(bytes + std::string(8, '\xEE'));

@@ -31,9 +31,7 @@ int Wait(pid_t pid) {
 
 }  // namespace
 
-// Standard output and error go to files; piped input comes from a second
-// child writing it, so a filter writing much before it has read everything
-// can't block.
+// Output to files; piped input from a second child, so nothing can block.
 Result Run(const std::string &input, const std::vector<std::string> &args,
            const Options &options) {
   Result result;

@@ -14,26 +14,21 @@ struct Result {
 };
 
 struct Options {
-  // Where the picture goes in. kFile writes it to a temporary file and names
-  // it as the last argument; kStdin feeds it through a pipe; kNone leaves
-  // both for the arguments to name.
+  // kFile: the picture in a file named last; kStdin: a pipe; kNone: neither.
   enum class Input { kFile, kStdin, kNone };
   Input input = Input::kFile;
   // Path to exec, and argv[0] as the filter sees it (default: the path).
   std::string binary = PICTTOTOV_BINARY;
   std::string argv0;
-  // Working directory of the child; empty keeps the test's. HOME and
-  // QZHOME are unset, so no user files interfere.
+  // The child's working directory (empty: the test's); HOME, QZHOME unset.
   std::string workdir;
 };
 
-// Runs the filter with `args` (before the input file name, if any) on
-// `input`. Never throws; a failure to start gives status -1.
+// Runs the filter with `args` (then the input file) on `input`; never throws.
 Result Run(const std::string &input, const std::vector<std::string> &args = {},
            const Options &options = {});
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
+// A fresh temporary directory, removed with everything in it.
 class TempDir {
  public:
   TempDir();

@@ -1,6 +1,5 @@
-// A string-resource file for tests, so that messages can be checked by
-// number and arguments whatever the wording of the installed texts. Every
-// message reads "MSG <number>" followed by " %s" for each of its arguments.
+// Test string resources: every message reads "MSG <number>" and " %s" for
+// each argument, whatever the wording of the installed texts.
 #ifndef PICTTOTOV_TESTS_SUPPORT_SRE_FIXTURE_H
 #define PICTTOTOV_TESTS_SUPPORT_SRE_FIXTURE_H
 
@@ -30,8 +29,7 @@ inline std::map<int, std::string> Texts() {
   return texts;
 }
 
-// A resource file laid out by hand: a 24-byte header with `count` in its
-// last word, the index entries (number, offset into `body`) and the body.
+// A resource file by hand: 24-byte header ending in `count`, index, body.
 inline std::string SreFile(uint32_t count,
                            const std::vector<std::pair<int, uint32_t>> &index,
                            const std::string &body) {
@@ -53,9 +51,8 @@ inline std::string SreBytes(const std::map<int, std::string> &texts) {
   return SreFile(static_cast<uint32_t>(texts.size()), index, lines);
 }
 
-// Options that start the filter as <dir>/picttotov, with the test messages
-// beside it (<dir>/picttotov.sre, the first file it looks for) and <dir> as
-// the working directory.
+// The filter as <dir>/picttotov, working in <dir>, with the test messages
+// in <dir>/picttotov.sre (the first file it looks for).
 inline runfilter::Options WithMessages(const runfilter::TempDir &dir,
                                        runfilter::Options::Input input) {
   runfilter::Options options;

@@ -1,6 +1,5 @@
-// The images of an SVG the previewer wrote, read back: each <image>'s PNG
-// data decoded to RGB rows by coreutils' base64 and libpng, which take no
-// wrong digit or chunk, and its placement.
+// An SVG's images read back by base64 and libpng (strict on digits and
+// chunks): RGB rows and placement.
 #ifndef PICTTOTOV_TESTS_SUPPORT_SVG_IMAGES_H
 #define PICTTOTOV_TESTS_SUPPORT_SVG_IMAGES_H
 

@@ -29,10 +29,8 @@ Channel *ChannelOn(const std::string &text) {
   return &channel;
 }
 
-// What GetFontFileEntry reads from a channel: the entries, one per line, as
-// "font 3 Helvetica", "char 165 [] 183" or "sameas 5"; the bytes that begin
-// no token, which the scanner copies to standard output; and what the parser
-// wrote on standard error.
+// The entries read ("font 3 Helvetica", "char 165 [] 183", "sameas 5" lines),
+// the stray bytes copied to standard output, and standard error.
 struct Read {
   std::string entries, strays, messages;
 };
@@ -61,7 +59,8 @@ Read ReadEntries(Channel *channel) {
 TEST(FontParser, EntriesStrayBytesAndRecovery) {
   const struct {
     std::string text, entries, strays;
-    int errors;  // "syntax error!!!!!" lines
+    int errors;             // "syntax error!!!!!" lines
+    bool document = false;  // strays go to standard error then
   } cases[] = {
       {"3 \"Helvetica\"\n\\xA5 \\xB7\n\\x61 \"Symbol\" \\x61\nSameAs 5\n",
        "font 3 Helvetica\nchar 165 [] 183\nchar 97 [Symbol] 97\nsameas 5\n", "",
@@ -72,11 +71,9 @@ TEST(FontParser, EntriesStrayBytesAndRecovery) {
       // Comments need their newline; bytes 128 to 255 may stand in them.
       {"#\n# 12 \"x\" \xFF\n5 \"A\"", "font 5 A\n", "", 0},
       {"5 # \"A\" x", "font 5 A\n", "#x", 0},
-      // A name with a character no string holds is no string: every byte of
-      // it begins no token, the quotes included.
+      // A name with a byte no string holds is stray, quotes included.
       {"2 \"B\" \"\xE9t\xE9\"", "font 2 B\n", "\"\xE9t\xE9\"", 0},
-      // The longest match is taken; a quote, then a blank and a quote is a
-      // string of one blank.
+      // The longest match is taken; quote, blank, quote is a string.
       {"1 \"\" \"tab\there\"", "font 1  \n", "\"tabhere\"", 0},
       {"1 \"ab\"cd\"No end", "font 1 ab\n", "cd\"Noend", 0},
       {"SameAsX SameA 007x", "sameas 7\n", "XSameAx", 0},
@@ -85,61 +82,46 @@ TEST(FontParser, EntriesStrayBytesAndRecovery) {
       // A carriage return is no blank.
       {"\r5\r \"A\"", "font 5 A\n", "\r\r", 0},
       {"4294967299 \"A\" 4294967295 \"B\"", "font 3 A\nfont -1 B\n", "", 0},
-      // Long tokens are read whole, and a name is kept to the 119 bytes of
-      // the parser's buffer. Each "#" of a long line without a newline
-      // begins no token; this takes linear time, not quadratic.
+      // Long tokens are read whole, names cut to 119 bytes; a long line of
+      // "#" without a newline is stray, in linear time.
       {"#" + std::string(5000, 'c') + "\n1 \"" + std::string(3000, 'n') + "\"" +
            std::string(300000, '#') + "7 \"S\"",
        "font 1 " + std::string(119, 'n') + "\nfont 7 S\n",
        std::string(300000, '#'), 0},
       // A string or the end where an entry begins ends the reading.
       {"1 \"A\" \"B\" 2 \"C\"", "font 1 A\n", "", 0},
-      // A number meets a number: both go with the dropped entry; the name
-      // after them then ends the reading.
+      // A number meets a number: both are dropped; a name after ends it.
       {"3 \"Helvetica-Bold\"\n4 \"Times\"\n5 \"Courier\"\n", "",
        "\"Helvetica-Bold\"", 1},
       {"3 4 5 \"Five\"\n", "font 5 Five\n", "", 1},
       {"SameAs \\x41\n7 \"Seven\"\n", "font 7 Seven\n", "", 1},
       {"\\x41 \"A\" 9\n\\x42 \\x43\n", "char 66 [] 67\n", "", 1},
-      // The end of the input inside an entry is a syntax error; a NUL is
-      // such an end, also in a comment or a string, and reading goes on
-      // behind it.
+      // The end inside an entry is a syntax error; so is a NUL (also in a
+      // comment or string), and reading goes on behind it.
       {"2 \"Two\" 3", "font 2 Two\n", "", 1},
       {"\\x41\0\\x42 \\x43"s, "char 66 [] 67\n", "", 1},
       {"# a 5 \"X\" 6\0\n7 \"Y\""s, "font 5 X\nfont 7 Y\n", "#a", 1},
       {"1 \"Ti\0mes\"\n2 \"A\""s, "font 2 A\n", "\"Times\"", 1},
+      // While the document is on standard output.
+      {"x 1 \"A\" -", "font 1 A\n", "x-", 0, true},
   };
   for (const auto &c : cases) {
+    Channel document;
+    document.stream = stdout;
+    outputFP = c.document ? &document : nullptr;
     Read read = ReadEntries(ChannelOn(c.text));
+    outputFP = nullptr;
     const std::string text = c.text.substr(0, 60);
     EXPECT_EQ(read.entries, c.entries) << text;
-    EXPECT_EQ(read.strays, c.strays) << text;
-    std::string expected;
+    EXPECT_EQ(read.strays, c.document ? "" : c.strays) << text;
+    std::string expected = c.document ? c.strays : "";
     for (int i = 0; i < c.errors; ++i) expected += "syntax error!!!!!\n";
     EXPECT_EQ(read.messages, expected) << text;
   }
 }
 
-// While the document goes to standard output, stray bytes go to standard
-// error instead.
-TEST(FontParser, StrayBytesAvoidTheDocumentOnStandardOutput) {
-  Channel document;
-  document.stream = stdout;
-  outputFP = &document;
-  Read read = ReadEntries(ChannelOn("x 1 \"A\" -"));
-  outputFP = nullptr;
-  EXPECT_EQ(read.entries, "font 1 A\n");
-  EXPECT_EQ(read.strays, "");
-  EXPECT_EQ(read.messages, "x-");
-}
-
-// ---------------------------------------------------------------------------
-// Finding the file
-// ---------------------------------------------------------------------------
-
-// Runs GetFontFile in `workdir` with HOME and QZHOME as given (null: unset)
-// and returns the path it opened, or "none", followed by the messages it
-// printed and what reading the file gave.
+// GetFontFile in `workdir` with HOME and QZHOME (null: unset): the path
+// opened or "none", then its messages and what reading the file gave.
 std::string Find(const std::string &workdir, const char *home,
                  const char *qzhome) {
   EXPECT_EQ(chdir(workdir.c_str()), 0);
@@ -157,17 +139,15 @@ std::string Find(const std::string &workdir, const char *home,
   return path + " " + messages + read.entries + read.strays + read.messages;
 }
 
-// The working directory, then HOME, then QZHOME/qzinit/filters; a place
-// whose path would not fit 256 bytes is not tried, and the message names the
-// last place that was.
+// The working directory, HOME, QZHOME/qzinit/filters; a path over 256 bytes
+// is not tried, and the message names the last place that was.
 TEST(FontFile, ThreePlacesInOrder) {
   ASSERT_TRUE(srefixture::Load());
   TempDir work, home, qz;
   const std::string w = work.path(), h = home.path(), q = qz.path();
   const std::string filters = q + "/qzinit/filters/pictfonts.cfg";
   ASSERT_EQ(system(("mkdir -p " + q + "/qzinit/filters").c_str()), 0);
-  // 241 + "/" + "pictfonts.cfg" + NUL = 256 bytes: just fits; QZHOME +
-  // "/qzinit/filters/" + "pictfonts.cfg" + NUL: 226 bytes fit.
+  // HOME of 241 bytes and QZHOME of 226 just fit 256 bytes.
   const std::string fits = "/" + std::string(240, 'h'), over = fits + "h";
   const std::string qfits = "/" + std::string(225, 'q'), qover = qfits + "q";
   const auto none = [](const std::string &place) {
@@ -219,8 +199,7 @@ TEST(FontTable, MapsFamiliesAndCodes) {
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   unsetenv("HOME");
   unsetenv("QZHOME");
-  // The family and code written for character `code` of `font`, starting
-  // from the family Times.
+  // The family (from Times) and code written for `code` of `font`.
   const std::tuple<uint16_t, unsigned char, std::string> lookups[] = {
       {3, 0, "Geneva/238"},  // code 0: family only
       {3, 'b', "Geneva/98"},
