@@ -290,13 +290,11 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
   return count;
 }
 
-// A row of no bytes leaves the buffer as it is: when no row of the run has
-// grown it yet, there is no buffer to return, and the row is taken for one
-// that can't be had. Only the direct-colour writer meets this, as the
-// indexed one grows the buffer to its row bytes first.
+// The buffer holds at least one byte, so that a row of no bytes read
+// before any other row has its buffer too, and unpacks as a blank row.
 const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
   *count = ReadPackedRowCount(rowBytes);
-  if (!hold(image.buf1, *count)) return nullptr;
+  if (!hold(image.buf1, *count > 0 ? *count : 1)) return nullptr;
   ReadString(image.buf1.data(), *count);
   return image.buf1.data();
 }

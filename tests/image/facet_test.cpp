@@ -1,5 +1,5 @@
-// The facet writer's encoding, line lengths and failing output; the row
-// buffers freed by ResetImage. (Every kind of image: the image, full cases.)
+// The facet writer's encoding, line lengths and failing output. (Every kind
+// of image: the image, full cases.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,7 +19,6 @@ namespace {
 
 using imagebytes::Encode;
 using pictbytes::Hex;
-using pictbytes::RectBytes;
 using testchannels::Channels;
 
 TEST(Facet, TextEncoding) {
@@ -128,43 +127,6 @@ TEST(Facet, WriteFailure) {
   getopcode(&opcode);
   EXPECT_EQ(opcode, 0x0099);
   std::fclose(full.stream);
-}
-
-// The messages of one image opcode; the opcode behind is read in place.
-std::string ImageMessages(const std::string &bytes, void (*convert)()) {
-  Channels channels(bytes + Hex("0099"));
-  testing::internal::CaptureStderr();
-  convert();
-  std::string messages = testing::internal::GetCapturedStderr();
-  uint16_t opcode = 0;
-  getopcode(&opcode);
-  EXPECT_EQ(opcode, 0x0099);
-  return messages;
-}
-
-// A first packed row of no bytes finds no buffer (incomplete image); one an
-// earlier image of the run grew takes it, until ResetImage.
-TEST(Image, RowBuffersLastForARunAndResetFreesThem) {
-  ASSERT_TRUE(srefixture::Load());
-  Version = 2;
-  // 0x9A: 1 row of 3 32-bit pixels in packed planes, its byte count 0, pad.
-  const std::string direct =
-      Hex("000000FF 800C") + RectBytes(0, 0, 1, 3) +
-      Hex("0000 0000 00000000 00480000 00480000 0010 0020 0003 0008") +
-      std::string(12, '\0') + RectBytes(0, 0, 1, 3) + RectBytes(0, 0, 1, 3) +
-      Hex("0000 00 00");
-  // 0x90: one packed row of 8 bytes, 3 of them given, and the pad byte.
-  const std::string bitmap = Hex("0008") + RectBytes(0, 0, 1, 64) +
-                             RectBytes(0, 0, 1, 64) + RectBytes(0, 0, 1, 64) +
-                             Hex("0000 02 FE00 00");
-  const auto directBits = [] { do_directbits(0); };
-  const std::string incomplete = "MSG 1001\nMSG 1025\n";
-  ResetImage();
-  EXPECT_EQ(ImageMessages(direct, directBits), incomplete);
-  EXPECT_EQ(ImageMessages(bitmap, op_BitsRect), "");
-  EXPECT_EQ(ImageMessages(direct, directBits), "");
-  ResetImage();
-  EXPECT_EQ(ImageMessages(direct, directBits), incomplete);
 }
 
 }  // namespace
