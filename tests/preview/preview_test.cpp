@@ -144,7 +144,7 @@ TEST(PreviewErrors, MessageWithTheLineNumber) {
 }
 
 // Text in its family's encoding (Symbol, Dingbats, else Macintosh); a code
-// without a character is dropped.
+// without a character is dropped; the family's name escaped.
 TEST(PreviewText, FamiliesReadInTheirEncodings) {
   const std::string cases[][3] = {
       {"Times", "\\xB7\\xA5", "∑•"},
@@ -158,6 +158,12 @@ TEST(PreviewText, FamiliesReadInTheirEncodings) {
     EXPECT_NE(outcome.svg.find(">" + text + "</tspan>"), std::string::npos)
         << outcome.svg;
   }
+  // A family's name is escaped in its attribute.
+  Outcome quoted =
+      Preview(kUnits + "<TextLine <Font <FFamily `A\"B<&'> > <String `x'> >\n");
+  EXPECT_NE(quoted.svg.find("font-family=\"A&quot;B&lt;&amp;, "),
+            std::string::npos)
+      << quoted.svg;
 }
 
 // Facets at their BRect: an 8-bit image of every colour in runs (256, 194
