@@ -291,22 +291,35 @@ bool allocateRow(RowBuffer *buffer, int32_t length) {
   return buffer->bytes != nullptr;
 }
 
-// The window's columns of a row, padded with zero bits: one bit per pixel
-// at depth 1, a byte at depth 8.
-void cutRow(const unsigned char *row, int32_t depth, const FacetWindow &window,
-            unsigned char *cut, int32_t cutLength) {
+// The window's columns of a row of rowLength bytes, padded with zero bits:
+// a byte per pixel at depth 8; at depth 1 a bit per pixel, eight at a time,
+// each byte from the two of the row that its bits straddle.
+void cutRow(const unsigned char *row, int32_t rowLength, int32_t depth,
+            const FacetWindow &window, unsigned char *cut, int32_t cutLength) {
   std::memset(cut, 0, static_cast<size_t>(cutLength));
   if (depth == 8) {
     std::memcpy(cut, row + window.firstColumn,
                 static_cast<size_t>(window.columns));
     return;
   }
-  for (int32_t column = 0; column < window.columns; ++column) {
-    const int32_t bit = window.firstColumn + column;
-    if ((row[bit >> 3] >> (7 - (bit & 7)) & 1) != 0)
-      cut[column >> 3] =
-          static_cast<unsigned char>(cut[column >> 3] | 0x80u >> (column & 7));
+  const unsigned char *const from = row + (window.firstColumn >> 3);
+  const int32_t bytes = (window.columns + 7) / 8;
+  const int shift = window.firstColumn & 7;
+  if (shift == 0) {
+    std::memcpy(cut, from, static_cast<size_t>(bytes));
+  } else {
+    // Every byte but maybe the last has a byte of the row behind it.
+    const int32_t paired =
+        std::min(bytes, rowLength - (window.firstColumn >> 3) - 1);
+    for (int32_t k = 0; k < paired; ++k)
+      cut[k] = static_cast<unsigned char>(from[k] << shift |
+                                          from[k + 1] >> (8 - shift));
+    if (paired < bytes)
+      cut[paired] = static_cast<unsigned char>(from[paired] << shift);
   }
+  if (window.columns % 8 != 0)
+    cut[bytes - 1] = static_cast<unsigned char>(cut[bytes - 1] &
+                                                0xFF00u >> window.columns % 8);
 }
 
 }  // namespace
@@ -579,7 +592,7 @@ int ChannelWriteQuireImageWindow(Channel *channel, int32_t width,
       encodeRunRow(row, rowLength, &run, &encoder);
       continue;
     }
-    cutRow(row, depth, window, windowBuffer.bytes, windowLength);
+    cutRow(row, rowLength, depth, window, windowBuffer.bytes, windowLength);
     encodeRunRow(windowBuffer.bytes, windowLength, &run, &encoder);
   }
   finishRun(&run, &encoder);
