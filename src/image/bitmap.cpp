@@ -6,6 +6,7 @@
 #include "base/conversion.h"
 #include "base/messages.h"
 #include "graphics/graphics.h"
+#include "image/blocks.h"
 #include "image/facet_encoder.h"
 #include "image/image.h"
 #include "image/pixels.h"
@@ -260,9 +261,12 @@ void do_bitmap(int hasRegion) {
 }  // namespace
 
 // Unpacks PackBits data: a flag byte n below 128 copies the next n + 1
-// bytes, any other repeats the next byte 257 - n times.
+// bytes, any other repeats the next byte 257 - n times. Runs are mostly
+// short, so they are copied and filled in whole blocks where the source
+// and the destination reach far enough.
 int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
                    unsigned char **destination, int32_t count) {
+  constexpr int32_t kBlockSlack = blocks::kBlock - 1;
   const unsigned char *in = *source;
   unsigned char *out = *destination;
   while (count > 0 && in < sourceEnd) {
@@ -272,7 +276,10 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
       int32_t available = static_cast<int32_t>(sourceEnd - in);
       int32_t taken = literal < available ? literal : available;
       int32_t kept = taken < count ? taken : count;
-      std::memcpy(out, in, static_cast<size_t>(kept));
+      if (count - kept >= kBlockSlack && available - kept >= kBlockSlack)
+        blocks::CopyBlocks(out, in, kept);
+      else
+        std::memcpy(out, in, static_cast<size_t>(kept));
       out += kept;
       in += taken;
       count -= kept;
@@ -280,7 +287,10 @@ int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
       if (in == sourceEnd) break;
       int32_t repeat = 257 - static_cast<int32_t>(n);
       int32_t kept = repeat < count ? repeat : count;
-      std::memset(out, *in++, static_cast<size_t>(kept));
+      if (count - kept >= kBlockSlack)
+        blocks::FillBlocks(out, *in++, kept);
+      else
+        std::memset(out, *in++, static_cast<size_t>(kept));
       out += kept;
       count -= kept;
     }

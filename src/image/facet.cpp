@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/blocks.h"
 #include "image/facet_encoder.h"
 
 namespace {
@@ -26,23 +27,7 @@ constexpr int32_t kShortestEncodedRun = 4;
 // A digit's character in the hexadecimal pairs: uppercase.
 constexpr char HexDtoA[] = "0123456789ABCDEF";
 
-// The two hexadecimal digits of every byte.
-struct HexPairs {
-  char digits[256][2];
-};
-constexpr HexPairs makeHexPairs() {
-  HexPairs pairs{};
-  for (int byte = 0; byte < 256; ++byte) {
-    pairs.digits[byte][0] = HexDtoA[byte >> 4];
-    pairs.digits[byte][1] = HexDtoA[byte & 0x0F];
-  }
-  return pairs;
-}
-constexpr HexPairs kHexPairs = makeHexPairs();
-
-constexpr bool isTextByte(unsigned char byte) {
-  return (byte >= 0x20 && byte <= 0x7E) || byte == '\t';
-}
+using blocks::IsTextByte;
 
 // 1 for the bytes that are not text.
 struct NonTextBits {
@@ -51,7 +36,7 @@ struct NonTextBits {
 constexpr NonTextBits makeNonTextBits() {
   NonTextBits bits{};
   for (int byte = 0; byte < 256; ++byte)
-    bits.bit[byte] = isTextByte(static_cast<unsigned char>(byte)) ? 0 : 1;
+    bits.bit[byte] = IsTextByte(static_cast<unsigned char>(byte)) ? 0 : 1;
   return bits;
 }
 constexpr NonTextBits kNonTextBits = makeNonTextBits();
@@ -101,7 +86,7 @@ void writeEncoded(LookaheadBuffer *encoder, unsigned char byte) {
       encoder->column += 2;
       continue;
     }
-    if (isTextByte(byte)) {
+    if (IsTextByte(byte)) {
       if (byte == '\\') put(encoder, '\\');
       put(encoder, byte);
       encoder->column += byte == '\\' ? 2 : 1;
@@ -190,41 +175,16 @@ void finishRun(RunEncoder *run, LookaheadBuffer *encoder) {
   run->length = 0;
 }
 
-// Eight bytes of a row at once, as one word (in the machine's order).
-uint64_t wordAt(const unsigned char *bytes) {
-  uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-constexpr uint64_t kEveryByte = 0x0101010101010101u;
-
-// Whether one of the word's eight bytes is zero.
-constexpr bool hasZeroByte(uint64_t word) {
-  return ((word - kEveryByte) & ~word & kEveryByte * 0x80) != 0;
-}
-
 // The position of the first of row[at, end) that differs from value.
 int32_t runEnd(const unsigned char *row, int32_t at, int32_t end,
                unsigned char value) {
-  const uint64_t repeated = kEveryByte * value;
-  while (end - at >= 8 && wordAt(row + at) == repeated) at += 8;
-  while (at < end && row[at] == value) ++at;
-  return at;
+  return at + blocks::FirstOther(row + at, end - at, value);
 }
 
 // The position of the first byte of row[at, last) that equals the byte
 // behind it or is the escape byte (else last).
 int32_t literalEnd(const unsigned char *row, int32_t at, int32_t last) {
-  while (last - at >= 8) {
-    const uint64_t word = wordAt(row + at);
-    if (hasZeroByte(word ^ wordAt(row + at + 1)) ||
-        hasZeroByte(word ^ kEveryByte * kRunEscape))
-      break;
-    at += 8;
-  }
-  while (at < last && row[at] != row[at + 1] && row[at] != kRunEscape) ++at;
-  return at;
+  return at + blocks::FirstRepeatOr(row + at, last - at, kRunEscape);
 }
 
 // Encodes one row; the run still open at its end goes on in the next row.
@@ -410,61 +370,70 @@ constexpr int32_t kLongestPlainUnit = 4;
 // The most plain units one call stores.
 constexpr int32_t kMostPlainUnits = kPendingSize / kLongestPlainUnit;
 
+// The pairs a hexadecimal stretch writes of stream[0, count) before it
+// closes. The stretch goes on while the byte to write or one of the 7 after
+// it is not text, so it closes at the first 8 text bytes in a row: the
+// bytes are tested a block at a time, as they are noise as often as not.
+// stream holds 31 bytes past count, the 7 that decide the last pair and
+// slack that only decides starts at count or later.
+int32_t hexStretchLength(const unsigned char *stream, int32_t count) {
+  uint32_t low = blocks::TextBits(stream);
+  for (int32_t t = 0; t < count; t += blocks::kBlock) {
+    const uint32_t high = blocks::TextBits(stream + t + blocks::kBlock);
+    // Bit j: stream[t + j, t + j + 8) are all text.
+    uint32_t starts = low | high << blocks::kBlock;
+    starts &= starts >> 1;
+    starts &= starts >> 2;
+    starts &= starts >> 4;
+    starts &= 0xFFFF;
+    if (starts != 0) return std::min(count, t + __builtin_ctz(starts));
+    low = high;
+  }
+  return count;
+}
+
+// Bytes past the stream's end that hexStretchLength reads.
+constexpr int32_t kStreamSlack = 2 * blocks::kBlock;
+
 // The units of a hexadecimal stretch that the window and bytes[*i, stop)
 // decide, as pairs. The bytes to write are the window's, oldest first,
-// then bytes[*i, stop): one run, `stream`, in which the stretch goes on
-// while the byte to write or one of the 7 behind it is not text, that is
-// while fewer than 8 text bytes in a row end 7 behind it (counted without
-// a branch: the bytes are noise as often as not). A line is ended and
-// begun only for a pair that follows.
+// then bytes[*i, stop): one run, `stream`. A line is ended and begun only
+// for a pair that follows.
 void storeHexUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
                    LookaheadBuffer *encoder) {
   const int32_t count = stop - *i;
-  unsigned char stream[kWindowSize + kMostPlainUnits];
+  unsigned char stream[kWindowSize + kMostPlainUnits + kStreamSlack];
   for (int k = 0; k < kWindowSize; ++k)
     stream[k] = encoder->window[(encoder->position + k) % kWindowSize];
   std::memcpy(stream + kWindowSize, bytes + *i, static_cast<size_t>(count));
-  int32_t textRun = 0;  // text bytes in a row up to the last one looked at
-  auto look = [&textRun](unsigned char byte) {
-    textRun = (textRun + 1) & (static_cast<int32_t>(nonTextBit(byte)) - 1);
-  };
-  for (int32_t k = 0; k < kWindowSize - 1; ++k) look(stream[k]);
-  // Whether the pair of stream[t] is written; t rises by one each time.
-  auto goesOn = [&](int32_t t) {
-    look(stream[t + kWindowSize - 1]);
-    return textRun < kWindowSize;
-  };
+  std::memset(stream + kWindowSize + count, 0, kStreamSlack);
+  const int32_t pairs = hexStretchLength(stream, count);
 
   unsigned char *out = encoder->pending + encoder->pendingLength;
   int column = encoder->column;
-  int32_t t = 0;
-  while (t < count && goesOn(t)) {
+  for (int32_t t = 0; t < pairs;) {
     if (column > kLineLimit) {
       *out++ = '\n';
       column = 0;
     }
     if (column == 0) *out++ = '&';
     // The pairs that start on this line: up to column 79.
-    const int32_t first = t;
-    const int32_t end = std::min(count, t + (kLineLimit - column) / 2 + 1);
-    do {
-      std::memcpy(out, kHexPairs.digits[stream[t]], 2);
-      out += 2;
-    } while (++t < end && goesOn(t));
-    column += 2 * (t - first);
-    if (t < end) break;  // the stretch ended on this line
+    const int32_t onLine = std::min(pairs - t, (kLineLimit - column) / 2 + 1);
+    out = blocks::PutHexPairs(stream + t, onLine, out);
+    column += 2 * onLine;
+    t += onLine;
   }
   uint8_t mask = 0;
   for (int k = 0; k < kWindowSize; ++k) {
-    encoder->window[k] = stream[t + k];
-    mask = static_cast<uint8_t>(mask << 1 | nonTextBit(stream[t + k]));
+    encoder->window[k] = stream[pairs + k];
+    mask = static_cast<uint8_t>(mask << 1 | nonTextBit(stream[pairs + k]));
   }
   encoder->position = 0;
   encoder->mask = mask;
   encoder->column = static_cast<int16_t>(column);
   encoder->pendingLength = static_cast<int32_t>(out - encoder->pending);
-  if (t > 0) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
-  *i += t;
+  if (pairs > 0) encoder->flags &= static_cast<uint16_t>(~kAtLineStart);
+  *i += pairs;
 }
 
 // Stores, from bytes[*i] on, the units of the current mode that are plain:
@@ -482,7 +451,7 @@ void storePlainUnits(const unsigned char *bytes, int32_t *i, int32_t stop,
   int32_t at = *i;
   for (; at < stop; ++at) {
     const unsigned char byte = units.window[units.position];
-    if (!isTextByte(byte) || byte == '\\') break;
+    if (!IsTextByte(byte) || byte == '\\') break;
     units.StartUnit();
     *units.out++ = byte;
     ++units.column;

@@ -9,7 +9,8 @@
 
 // Unpacks PackBits data from *source (up to sourceEnd) into *destination
 // until count bytes are produced. A run that would pass the count is cut
-// there; data that ends early leaves the rest unwritten. Both positions
+// there; data that ends early leaves the rest unwritten, though not always
+// unchanged: owed bytes are for the caller to clear. Both positions
 // advance past what was read and written. Returns the bytes still owed.
 int32_t UnpackBits(const unsigned char **source, const unsigned char *sourceEnd,
                    unsigned char **destination, int32_t count);
