@@ -13,6 +13,7 @@
 #include "pict/layout.h"
 #include "pict/pict.h"
 #include "runtime/buffer.h"
+#include "runtime/fuzz_budget.h"
 #include "text/text.h"
 
 namespace {
@@ -29,7 +30,11 @@ struct ImageState {
   GrowableBuffer<unsigned char> buf1{};  // a packed row
   GrowableBuffer<unsigned char> buf2{};  // an unpacked row
 #ifdef PICTTOTOV_FUZZ_BUILD
-  int64_t fuzzImageBytes = 0;
+  // The work of an image grows with the size its operands declare, not
+  // with the bytes the picture holds: a bitmap of 2-byte rows can declare
+  // 32767 rows of 65535 pixels. The fuzz build gives up on a picture once
+  // its facets come to more row bytes than this in all.
+  FuzzBudget fuzzImageBytes{int64_t{4} << 20};
 #endif
 };
 ImageState image;
@@ -41,13 +46,6 @@ bool hold(GrowableBuffer<unsigned char> &buffer, uint32_t need) {
 }
 
 #ifdef PICTTOTOV_FUZZ_BUILD
-// The work of an image grows with the size its operands declare, not with
-// the bytes the picture holds: a bitmap of 2-byte rows can declare 32767 rows
-// of 65535 pixels. The fuzz build, which wants every picture done within a
-// second, gives up on a picture once its facets come to more row bytes than
-// this in all.
-constexpr int64_t kFuzzImageBytes = int64_t{4} << 20;
-
 // A direct-colour or QuickTime pixel (three components diffused) counts as
 // eight bytes of an indexed one.
 void chargeFuzzBudget(int32_t width, int32_t height, int32_t depth) {
@@ -310,11 +308,7 @@ const unsigned char *ReadPackedRow(uint16_t rowBytes, uint16_t *count) {
 }
 
 #ifdef PICTTOTOV_FUZZ_BUILD
-void ChargeFuzzBudget(int64_t bytes) {
-  image.fuzzImageBytes += bytes;
-  if (image.fuzzImageBytes > kFuzzImageBytes)
-    throw VokProcessEnd{kVokGaveUpStatus};
-}
+void ChargeFuzzBudget(int64_t bytes) { image.fuzzImageBytes.Charge(bytes); }
 #endif
 
 void ReportPixelSize(uint16_t pixelSize) {
