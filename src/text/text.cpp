@@ -196,8 +196,8 @@ void dumptext(int x, int y, const unsigned char *text) {
   V_WriteStatement<kPlacement>(outputFP, static_cast<double>(ox),
                                static_cast<double>(oy));
   WriteString(text);
-  IncrementGroupCount();
   V_WriteStatement<kEnd>(outputFP);
+  IncrementGroupCount();
 }
 
 // Reads the count byte and the run of text behind it, then the pad byte of
